@@ -1,0 +1,76 @@
+#include "platform/gl/gl_context.h"
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <unordered_map>
+
+namespace plat::gl {
+namespace {
+
+std::unordered_map<SDL_Window*, SDL_GLContext>& Contexts() {
+    static std::unordered_map<SDL_Window*, SDL_GLContext> contexts;
+    return contexts;
+}
+
+}  // namespace
+
+bool PrepareForWindows() {
+    static int state = 0;  // 0 untried, 1 loaded, -1 unavailable
+    if (state == 0) {
+        if (SDL_GL_LoadLibrary(nullptr) != 0) {
+            state = -1;
+        } else {
+            SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+            SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+            SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+            SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+            SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+            SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+            SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+            state = 1;
+        }
+    }
+    return state == 1;
+}
+
+bool HasContext(SDL_Window* window) { return Contexts().count(window) != 0; }
+
+bool MakeCurrent(SDL_Window* window) {
+    if (!window || !(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) return false;
+    auto& contexts = Contexts();
+    auto it = contexts.find(window);
+    if (it == contexts.end()) {
+        SDL_GLContext context = SDL_GL_CreateContext(window);
+        if (!context) return false;
+        // Presenting must never wait for a display refresh: the game paces itself.
+        SDL_GL_SetSwapInterval(0);
+        it = contexts.emplace(window, context).first;
+        return true;  // SDL_GL_CreateContext leaves the new context current
+    }
+    return SDL_GL_MakeCurrent(window, it->second) == 0;
+}
+
+void ReleaseWindow(SDL_Window* window) {
+    auto& contexts = Contexts();
+    auto it = contexts.find(window);
+    if (it == contexts.end()) return;
+    if (SDL_GL_GetCurrentContext() == it->second) SDL_GL_MakeCurrent(window, nullptr);
+    SDL_GL_DeleteContext(it->second);
+    contexts.erase(it);
+}
+
+bool PaintSolid(SDL_Window* window, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    if (!MakeCurrent(window)) return false;
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window, &w, &h);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, w, h);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    SDL_GL_SwapWindow(window);
+    return true;
+}
+
+}  // namespace plat::gl

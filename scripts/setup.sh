@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Kestrova needs on Debian or Ubuntu.
+# Only packages that are missing are installed, so a second run costs nothing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  libsdl2-dev libsdl2-ttf-dev libepoxy-dev
+  libgl1-mesa-dri libegl-mesa0 libegl1 libgl1
+  libfluidsynth-dev timgm6mb-soundfont
+  libfontconfig-dev fonts-liberation fonts-dejavu-core
+  libassimp-dev
+  libgtest-dev libbenchmark-dev
+  xvfb xauth xdotool openbox wmctrl x11-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
