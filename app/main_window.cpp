@@ -5,6 +5,7 @@
 #include <new>
 
 #include "app/view_manager.h"
+#include "render/graphics_startup.h"
 
 HINSTANCE instance = nullptr;
 HWND mainWindow = nullptr;
@@ -101,6 +102,12 @@ bool InitInstance() {
 bool StartGame(HWND) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     ShowWindow(mainWindow, SW_SHOW);
+    if (!viewManager.StartGraphics(mainWindow)) {
+        MessageBoxA(nullptr, "DirectX not found", "Error", MB_ICONERROR);
+        return false;
+    }
+    // No Retained Mode object means no view can be built: a failed start, quietly.
+    if (!retainedMode) return false;
     try {
         if (timerId == 0) timerId = SetTimer(mainWindow, 0, kTickMilliseconds, nullptr);
         ShowWindow(mainWindow, SW_SHOW);
@@ -118,6 +125,7 @@ void OnEnterIdle(WPARAM source, HWND idleWindow) {
 }
 
 void OnDestroy(HWND window) {
+    if (viewManager.started) viewManager.ShutdownGraphics();
     KillTimer(window, 0);
     PostQuitMessage(0);
 }

@@ -2,6 +2,8 @@
 // stand-ins' names into scope for game code only.
 #pragma once
 
+#include "platform/d3drm/d3drm.h"
+#include "platform/ddraw/ddraw.h"
 #include "platform/gdi/gdi.h"
 #include "platform/win/host.h"
 #include "platform/win/window_system.h"

@@ -1,9 +1,19 @@
 #include "app/view_manager.h"
 
+#include "render/graphics_startup.h"
 #include "render/render_view.h"
 
 ViewManager::ViewManager()
-    : started(false), tickTime(0.0f), ticksSinceInput(0), views(nullptr), idle(true), sceneChanged(false) {}
+    : started(false),
+      tickTime(0.0f),
+      ticksSinceInput(0),
+      views(nullptr),
+      idle(true),
+      directDraw(nullptr),
+      sceneChanged(false),
+      chosenDevice(0),
+      chosenIsHardware(false),
+      chosenIsMono(false) {}
 
 // Views are deleted by the graphics shutdown when the main window goes, not here.
 ViewManager::~ViewManager() = default;
@@ -88,6 +98,7 @@ void ViewManager::IdleRender() {
     if (sceneChanged || tickTime > 0.0f) {
         // Several ticks since the last pass are folded into one step, so motion on
         // screen keeps pace with game time however seldom a picture is made.
+        if (retainedMode) retainedMode->Tick(tickTime);
         tickTime = 0.0f;
         sceneChanged = false;
     } else {

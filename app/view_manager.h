@@ -28,12 +28,19 @@ public:
     void TimerTick();
     void IdleRender();
 
+    bool StartGraphics(HWND window);
+    void ShutdownGraphics();
+
     bool started;
     float tickTime;
     int ticksSinceInput;
     RenderView* views;
     bool idle;
+    IDirectDraw2* directDraw;
     bool sceneChanged;
+    int chosenDevice;
+    bool chosenIsHardware;
+    bool chosenIsMono;
 };
 
 // Game time one timer message stands for, and the timer's period.

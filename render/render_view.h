@@ -4,6 +4,8 @@
 
 #include "app/platform_calls.h"
 
+class CameraRig;
+
 class RenderView {
 public:
     RenderView();
@@ -23,9 +25,26 @@ public:
     virtual bool Draw();
     virtual void Resize(HWND window);
 
+    bool MakeDevice(IDirectDrawClipper* clipper, int deviceIndex, RECT rect);
+    bool ApplyQuality();
+    void SetBackgroundRGB(float red, float green, float blue);
+
     float accumulatedTime;
     HWND window;
     RECT requestedRect;
+    IDirect3DRMFrame* scene;
+    IDirect3DRMFrame* world;
+    IDirectDrawClipper* clipper;
+    IDirect3DRMDevice* device;
+    IDirect3DRMViewport* viewport;
+    CameraRig* cameraRig;
     bool deviceReady;
     RenderView* next;
+
+private:
+    RECT DeviceRect(HWND window) const;
+    void DropDevice();
 };
+
+// Distance from the camera to the far clipping plane.
+constexpr float kBackPlane = 2000.0f;

@@ -1,0 +1,88 @@
+#include "tests/e2e/program_runner.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace e2e {
+
+std::string Run(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        pclose(pipe);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+}
+
+Program::Program() {
+    char pattern[] = "/tmp/kestrova-e2e-XXXXXX";
+    if (char* dir = mkdtemp(pattern)) directory_ = dir;
+    pid_ = fork();
+    if (pid_ == 0) {
+        if (!directory_.empty() && chdir(directory_.c_str()) != 0) _exit(127);
+        execl(KESTROVA_EXE, KESTROVA_EXE, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+Program::~Program() {
+    if (pid_ > 0 && !reaped_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (!directory_.empty()) Run("rm -rf '" + directory_ + "'");
+}
+
+std::string Program::WaitForWindow(const std::string& title, double seconds) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        std::string ids = Run("xdotool search --onlyvisible --pid " + std::to_string(pid_) +
+                              " --name '^" + title + "$' 2>/dev/null");
+        std::istringstream lines(ids);
+        std::string id;
+        if (std::getline(lines, id) && !id.empty()) return id;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return "";
+}
+
+int Program::WaitForExit(double seconds) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        int status = 0;
+        pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            reaped_ = true;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return -1;
+}
+
+double Program::CpuSeconds() const {
+    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+    std::string content((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // Fields after the command name, which is in parentheses and may hold spaces.
+    auto close = content.rfind(')');
+    if (close == std::string::npos) return 0.0;
+    std::istringstream fields(content.substr(close + 2));
+    std::vector<std::string> f;
+    for (std::string s; fields >> s;) f.push_back(s);
+    if (f.size() < 13) return 0.0;
+    // utime and stime are fields 14 and 15 of the line, 12 and 13 after the name.
+    return (std::stod(f[11]) + std::stod(f[12])) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+}  // namespace e2e

@@ -1,0 +1,49 @@
+// The built program in a real X window under Xvfb with a window manager.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "tests/e2e/program_runner.h"
+
+namespace {
+
+using e2e::Program;
+using e2e::Run;
+
+TEST(EndToEnd, WindowTitledKestrovaOpensAndAltF4EndsTheProgramCleanly) {
+    Program game;
+    std::string id = game.WaitForWindow("Kestrova", 30);
+    ASSERT_FALSE(id.empty()) << "no window titled Kestrova appeared";
+    EXPECT_EQ(Run("xdotool getwindowname " + id), "Kestrova");
+
+    Run("xdotool windowactivate --sync " + id + " 2>/dev/null");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Run("xdotool key alt+F4");
+    EXPECT_EQ(game.WaitForExit(30), 0);
+}
+
+TEST(EndToEnd, TheCloseBoxEndsTheProgramCleanly) {
+    Program game;
+    std::string id = game.WaitForWindow("Kestrova", 30);
+    ASSERT_FALSE(id.empty());
+    // What the window manager does for a click on the close box.
+    Run("wmctrl -i -c " + id);
+    EXPECT_EQ(game.WaitForExit(30), 0);
+}
+
+TEST(EndToEnd, TheProgramSleepsBetweenMessages) {
+    Program game;
+    ASSERT_FALSE(game.WaitForWindow("Kestrova", 30).empty());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    double before = game.CpuSeconds();
+    auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    double used = game.CpuSeconds() - before;
+    double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // Only a guard against a busy loop, which would use a whole core; the real
+    // figure is measured by the benchmarks.
+    EXPECT_LT(used / wall, 0.5) << "the program used " << used << " s of processor time in " << wall << " s";
+}
+
+}  // namespace
