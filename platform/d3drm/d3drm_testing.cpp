@@ -1,0 +1,20 @@
+#include "platform/d3drm/d3drm_testing.h"
+
+#include "platform/d3drm/objects.h"
+#include "platform/gl/rm_renderer.h"
+
+namespace plat {
+
+HRESULT CreateDeviceOnNativeWindow(IDirect3DRM* rm, SDL_Window* window, int width, int height,
+                                   IDirect3DRMDevice** out) {
+    auto* root = dynamic_cast<rm::RetainedMode*>(rm);
+    if (!root) return D3DRMERR_BADOBJECT;
+    return root->CreateDeviceOnWindow(window, width, height, out);
+}
+
+bool ReadDevicePixels(IDirect3DRMDevice* device, int x, int y, std::uint32_t& rgb) {
+    auto* d = dynamic_cast<rm::Device*>(device);
+    return d && gl::ReadDevicePixel(d->target_, x, y, rgb);
+}
+
+}  // namespace plat

@@ -1,0 +1,21 @@
+// Ways for tests and benchmarks to reach a device without the window system:
+// platform-internal, the game never includes this.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/d3drm/d3drm.h"
+
+struct SDL_Window;
+
+namespace plat {
+
+// A device drawing into an SDL window made with SDL_WINDOW_OPENGL.
+HRESULT CreateDeviceOnNativeWindow(IDirect3DRM* rm, SDL_Window* window, int width, int height,
+                                   IDirect3DRMDevice** out);
+
+// One pixel of the device's picture (x, y from the top-left), as 0xRRGGBB;
+// false when the device cannot be read.
+bool ReadDevicePixels(IDirect3DRMDevice* device, int x, int y, std::uint32_t& rgb);
+
+}  // namespace plat

@@ -1,0 +1,161 @@
+#include <algorithm>
+
+#include "platform/d3drm/objects.h"
+#include "platform/ddraw/ddraw.h"
+#include "platform/gl/rm_renderer.h"
+#include "platform/win/native_window.h"
+
+namespace plat {
+
+HRESULT Direct3DRMCreate(IDirect3DRM** out) {
+    if (!out) return D3DRMERR_BADVALUE;
+    *out = new rm::RetainedMode;
+    return D3DRM_OK;
+}
+
+}  // namespace plat
+
+namespace plat::rm {
+
+HRESULT RetainedMode::QueryInterface(REFIID riid, void** out) {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDirect3DRM) {
+        *out = static_cast<IDirect3DRM*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+void RetainedMode::Register(Frame* frame) {
+    frame->registryIndex_ = frames_.size();
+    frames_.push_back(frame);
+}
+
+void RetainedMode::Unregister(Frame* frame) {
+    std::size_t i = frame->registryIndex_;
+    if (i >= frames_.size() || frames_[i] != frame) return;
+    frames_[i] = frames_.back();
+    frames_[i]->registryIndex_ = i;
+    frames_.pop_back();
+}
+
+void RetainedMode::Unregister(Device* device) {
+    devices_.erase(std::remove(devices_.begin(), devices_.end(), device), devices_.end());
+}
+
+HRESULT RetainedMode::CreateFrame(IDirect3DRMFrame* parentInterface, IDirect3DRMFrame** out) {
+    if (!out) return D3DRMERR_BADVALUE;
+    Frame* parent = AsFrame(parentInterface);
+    if (parentInterface && !parent) return D3DRMERR_BADOBJECT;
+    auto* frame = new Frame(this);
+    if (parent) parent->AddChild(frame);
+    *out = frame;
+    return D3DRM_OK;
+}
+
+HRESULT RetainedMode::CreateMeshBuilder(IDirect3DRMMeshBuilder** out) {
+    if (!out) return D3DRMERR_BADVALUE;
+    *out = new MeshBuilder;
+    return D3DRM_OK;
+}
+
+HRESULT RetainedMode::CreateFace(IDirect3DRMFace** out) {
+    if (!out) return D3DRMERR_BADVALUE;
+    *out = new Face;
+    return D3DRM_OK;
+}
+
+HRESULT RetainedMode::CreateLight(D3DRMLIGHTTYPE type, D3DCOLOR color, IDirect3DRMLight** out) {
+    return CreateLightRGB(type, D3DRMColorGetRed(color), D3DRMColorGetGreen(color), D3DRMColorGetBlue(color), out);
+}
+
+HRESULT RetainedMode::CreateLightRGB(D3DRMLIGHTTYPE type, D3DVALUE r, D3DVALUE g, D3DVALUE b, IDirect3DRMLight** out) {
+    if (!out) return D3DRMERR_BADVALUE;
+    *out = nullptr;
+    if (type > D3DRMLIGHT_PARALLELPOINT) return D3DRMERR_BADVALUE;
+    *out = new Light(type, r, g, b);
+    return D3DRM_OK;
+}
+
+HRESULT RetainedMode::CreateTextureFromSurface(IDirectDrawSurface* surface, IDirect3DRMTexture** out) {
+    if (!out) return D3DRMERR_BADVALUE;
+    *out = nullptr;
+    if (!surface) return D3DRMERR_BADOBJECT;
+    *out = new Texture(surface);
+    return D3DRM_OK;
+}
+
+HRESULT RetainedMode::CreateDeviceFromClipper(IDirectDrawClipper* clipper, LPGUID guid, int width, int height,
+                                              IDirect3DRMDevice** out) {
+    if (!out) return D3DRMERR_BADVALUE;
+    *out = nullptr;
+    if (!clipper) return D3DRMERR_BADOBJECT;
+    // Both kinds of device draw through the window's OpenGL context.
+    if (guid && *guid != IID_IDirect3DHALDevice && *guid != IID_IDirect3DRGBDevice) return D3DRMERR_BADDEVICE;
+    HWND window = nullptr;
+    if (FAILED(clipper->GetHWnd(&window)) || !window) return D3DRMERR_BADOBJECT;
+    return CreateDeviceOnWindow(NativeWindowOf(window), width, height, out);
+}
+
+HRESULT RetainedMode::CreateDeviceOnWindow(SDL_Window* window, int width, int height, IDirect3DRMDevice** out) {
+    if (!out) return D3DRMERR_BADVALUE;
+    *out = nullptr;
+    if (!window) return D3DRMERR_BADOBJECT;
+    if (width <= 0 || height <= 0) return D3DRMERR_BADVALUE;
+    gl::DeviceTarget* target = gl::CreateDeviceTarget(window, width, height);
+    if (!target) return D3DRMERR_BADDEVICE;
+    *out = new Device(this, target, width, height);
+    return D3DRM_OK;
+}
+
+HRESULT RetainedMode::CreateViewport(IDirect3DRMDevice* deviceInterface, IDirect3DRMFrame* cameraInterface, DWORD x,
+                                     DWORD y, DWORD width, DWORD height, IDirect3DRMViewport** out) {
+    if (!out) return D3DRMERR_BADVALUE;
+    *out = nullptr;
+    auto* device = dynamic_cast<Device*>(deviceInterface);
+    Frame* camera = AsFrame(cameraInterface);
+    if (!device || !camera) return D3DRMERR_BADOBJECT;
+    if (width == 0 || height == 0 || x + width > device->GetWidth() || y + height > device->GetHeight()) {
+        return D3DRMERR_BADVALUE;
+    }
+    *out = new Viewport(device, camera, static_cast<LONG>(x), static_cast<LONG>(y), width, height);
+    return D3DRM_OK;
+}
+
+HRESULT RetainedMode::SetDefaultTextureColors(DWORD colors) {
+    if (colors == 0) return D3DRMERR_BADVALUE;
+    textureColors_ = colors;
+    return D3DRM_OK;
+}
+
+HRESULT RetainedMode::SetDefaultTextureShades(DWORD shades) {
+    if (shades == 0) return D3DRMERR_BADVALUE;
+    textureShades_ = shades;
+    return D3DRM_OK;
+}
+
+HRESULT RetainedMode::Tick(D3DVALUE seconds) {
+    if (!std::isfinite(seconds)) return D3DRMERR_BADVALUE;
+    for (Frame* frame : frames_) frame->Advance(seconds);
+    HRESULT result = D3DRM_OK;
+    // Copies: drawing must not be disturbed by objects that register meanwhile.
+    std::vector<Device*> devices = devices_;
+    for (Device* device : devices) {
+        device->AddRef();
+        std::vector<Viewport*> viewports = device->viewports_;
+        for (Viewport* viewport : viewports) {
+            viewport->AddRef();
+            if (FAILED(viewport->Clear()) || FAILED(viewport->Render(viewport->camera_->Root()))) {
+                result = D3DRMERR_BADDEVICE;
+            }
+            viewport->Release();
+        }
+        if (FAILED(device->Update())) result = D3DRMERR_BADDEVICE;
+        device->Release();
+    }
+    return result;
+}
+
+}  // namespace plat::rm

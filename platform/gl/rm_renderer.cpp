@@ -1,0 +1,334 @@
+#include "platform/gl/rm_renderer.h"
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gl/gl_context.h"
+
+namespace plat::gl {
+
+struct DeviceTarget {
+    SDL_Window* window;
+    Uint32 windowId;
+    int width, height;
+    GLuint fbo, color, depth;
+};
+
+namespace {
+
+const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec4 color;
+layout(location = 2) in vec2 uv;
+uniform mat4 clip;
+out vec4 vColor;
+out vec2 vUv;
+void main() {
+    gl_Position = clip * vec4(position, 1.0);
+    vColor = color;
+    vUv = uv;
+}
+)";
+
+const char* kFragmentShader = R"(#version 330 core
+in vec4 vColor;
+in vec2 vUv;
+uniform sampler2D tex;
+uniform bool useTexture;
+out vec4 fragColor;
+void main() {
+    vec4 c = vColor;
+    if (useTexture) c *= texture(tex, vUv);
+    fragColor = vec4(c.rgb, 1.0);
+}
+)";
+
+struct GlTexture {
+    GLuint name = 0;
+    std::uint32_t version = 0;
+    GLint filter = 0;
+};
+
+struct SpareTarget {
+    GLuint fbo, color, depth;
+    int width, height;
+};
+
+// What one window's context keeps for as long as the window lives.
+struct ContextResources {
+    SDL_GLContext context = nullptr;
+    GLuint program = 0, vao = 0, vbo = 0;
+    GLint clipLocation = -1, useTextureLocation = -1;
+    std::size_t vboCapacity = 0;
+    std::unordered_map<std::uint64_t, GlTexture> textures;
+    std::vector<std::uint64_t> forgotten;
+    std::vector<SpareTarget> spares;
+    std::vector<std::uint32_t> texels;
+};
+
+std::unordered_map<Uint32, ContextResources>& AllResources() {
+    static std::unordered_map<Uint32, ContextResources> all;
+    return all;
+}
+
+GLuint Compile(GLenum type, const char* source) {
+    GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[512] = {};
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        SDL_Log("Retained Mode shader: %s", log);
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+bool BuildResources(ContextResources& r) {
+    GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
+    if (!vs || !fs) {
+        if (vs) glDeleteShader(vs);
+        if (fs) glDeleteShader(fs);
+        return false;
+    }
+    r.program = glCreateProgram();
+    glAttachShader(r.program, vs);
+    glAttachShader(r.program, fs);
+    glLinkProgram(r.program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    glGetProgramiv(r.program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        glDeleteProgram(r.program);
+        r.program = 0;
+        return false;
+    }
+    r.clipLocation = glGetUniformLocation(r.program, "clip");
+    r.useTextureLocation = glGetUniformLocation(r.program, "useTexture");
+    glUseProgram(r.program);
+    glUniform1i(glGetUniformLocation(r.program, "tex"), 0);
+
+    glGenVertexArrays(1, &r.vao);
+    glGenBuffers(1, &r.vbo);
+    glBindVertexArray(r.vao);
+    glBindBuffer(GL_ARRAY_BUFFER, r.vbo);
+    const GLsizei stride = sizeof(rm::DrawVertex);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(rm::DrawVertex, x)));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                          reinterpret_cast<void*>(offsetof(rm::DrawVertex, r)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(rm::DrawVertex, u)));
+    return true;
+}
+
+// Makes the window's context current and returns its resources; null when
+// the window has no OpenGL.
+ContextResources* AcquireWindow(SDL_Window* window) {
+    if (!MakeCurrent(window)) return nullptr;
+    SDL_GLContext current = SDL_GL_GetCurrentContext();
+    ContextResources& r = AllResources()[SDL_GetWindowID(window)];
+    if (r.context != current) {
+        // A new context (first use, or the window's old one was released):
+        // whatever was kept for the old one died with it.
+        r = ContextResources{};
+        r.context = current;
+        if (!BuildResources(r)) {
+            AllResources().erase(SDL_GetWindowID(window));
+            return nullptr;
+        }
+    }
+    for (std::uint64_t id : r.forgotten) {
+        auto it = r.textures.find(id);
+        if (it != r.textures.end()) {
+            glDeleteTextures(1, &it->second.name);
+            r.textures.erase(it);
+        }
+    }
+    r.forgotten.clear();
+    return &r;
+}
+
+ContextResources* AcquireTarget(const DeviceTarget* target) {
+    if (!target || SDL_GetWindowFromID(target->windowId) != target->window) return nullptr;
+    return AcquireWindow(target->window);
+}
+
+void SizeTarget(GLuint color, GLuint depth, int width, int height) {
+    glBindRenderbuffer(GL_RENDERBUFFER, color);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+}
+
+void BindRect(const DeviceTarget* t, int x, int y, int width, int height) {
+    glBindFramebuffer(GL_FRAMEBUFFER, t->fbo);
+    // Device rectangles run from the top; OpenGL counts rows from the bottom.
+    int glY = t->height - y - height;
+    glViewport(x, glY, width, height);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x, glY, width, height);
+}
+
+GlTexture* TextureFor(ContextResources& r, rm::TextureImage* image, GLint filter) {
+    GlTexture& t = r.textures[image->ImageId()];
+    if (t.name == 0 || t.version != image->ImageVersion()) {
+        int w = 0, h = 0;
+        if (!image->CopyPixels(r.texels, w, h) || w <= 0 || h <= 0) return nullptr;
+        if (t.name == 0) glGenTextures(1, &t.name);
+        glBindTexture(GL_TEXTURE_2D, t.name);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        // 0x00RRGGBB words are B, G, R, X bytes on this little-endian host.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, r.texels.data());
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        t.version = image->ImageVersion();
+        t.filter = 0;
+    } else {
+        glBindTexture(GL_TEXTURE_2D, t.name);
+    }
+    if (t.filter != filter) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+        t.filter = filter;
+    }
+    return &t;
+}
+
+}  // namespace
+
+DeviceTarget* CreateDeviceTarget(SDL_Window* window, int width, int height) {
+    if (!window || width <= 0 || height <= 0) return nullptr;
+    ContextResources* r = AcquireWindow(window);
+    if (!r) return nullptr;
+    auto* t = new DeviceTarget{window, SDL_GetWindowID(window), width, height, 0, 0, 0};
+    if (!r->spares.empty()) {
+        SpareTarget s = r->spares.back();
+        r->spares.pop_back();
+        t->fbo = s.fbo;
+        t->color = s.color;
+        t->depth = s.depth;
+        if (s.width != width || s.height != height) SizeTarget(t->color, t->depth, width, height);
+        return t;
+    }
+    glGenFramebuffers(1, &t->fbo);
+    glGenRenderbuffers(1, &t->color);
+    glGenRenderbuffers(1, &t->depth);
+    SizeTarget(t->color, t->depth, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, t->fbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, t->color);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t->depth);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &t->fbo);
+        glDeleteRenderbuffers(1, &t->color);
+        glDeleteRenderbuffers(1, &t->depth);
+        delete t;
+        return nullptr;
+    }
+    return t;
+}
+
+void DestroyDeviceTarget(DeviceTarget* target) {
+    if (!target) return;
+    // Keep the framebuffer for the next device of this window: a resize
+    // drops the device and builds another one at once.
+    if (ContextResources* r = AcquireTarget(target)) {
+        r->spares.push_back({target->fbo, target->color, target->depth, target->width, target->height});
+    }
+    delete target;
+}
+
+bool ClearViewport(DeviceTarget* target, int x, int y, int width, int height, std::uint32_t rgb) {
+    if (!AcquireTarget(target)) return false;
+    BindRect(target, x, y, width, height);
+    glDepthMask(GL_TRUE);
+    glClearColor(((rgb >> 16) & 0xFF) / 255.0f, ((rgb >> 8) & 0xFF) / 255.0f, (rgb & 0xFF) / 255.0f, 1.0f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    return true;
+}
+
+bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, const float clip[16],
+                  const rm::DrawList& list, bool linearFiltering) {
+    ContextResources* r = AcquireTarget(target);
+    if (!r) return false;
+    if (list.vertices.empty()) return true;
+    BindRect(target, x, y, width, height);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_CULL_FACE);  // back faces are already gone
+    glDisable(GL_BLEND);
+    glUseProgram(r->program);
+    glUniformMatrix4fv(r->clipLocation, 1, GL_TRUE, clip);
+    glBindVertexArray(r->vao);
+    glBindBuffer(GL_ARRAY_BUFFER, r->vbo);
+    std::size_t bytes = list.vertices.size() * sizeof(rm::DrawVertex);
+    if (bytes > r->vboCapacity) {
+        r->vboCapacity = bytes + bytes / 2;
+    }
+    // Orphan the old storage so the upload never waits for the last picture.
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(r->vboCapacity), nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), list.vertices.data());
+
+    glActiveTexture(GL_TEXTURE0);
+    GLint filter = linearFiltering ? GL_LINEAR : GL_NEAREST;
+    int textured = -1;
+    for (const rm::DrawBatch& b : list.batches) {
+        GlTexture* tex = b.texture ? TextureFor(*r, b.texture, filter) : nullptr;
+        int wantTexture = tex ? 1 : 0;
+        if (wantTexture != textured) {
+            glUniform1i(r->useTextureLocation, wantTexture);
+            textured = wantTexture;
+        }
+        GLenum mode = b.primitive == rm::Primitive::Triangles ? GL_TRIANGLES
+                      : b.primitive == rm::Primitive::Lines   ? GL_LINES
+                                                              : GL_POINTS;
+        glDrawArrays(mode, static_cast<GLint>(b.first), static_cast<GLsizei>(b.count));
+    }
+    glBindVertexArray(0);
+    return true;
+}
+
+bool PresentDevice(DeviceTarget* target) {
+    if (!AcquireTarget(target)) return false;
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(target->window, &w, &h);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target->fbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    // The device's top-left corner goes to the window's top-left corner.
+    glBlitFramebuffer(0, 0, target->width, target->height, 0, h - target->height, target->width, h,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    SDL_GL_SwapWindow(target->window);
+    return true;
+}
+
+bool ReadDevicePixel(DeviceTarget* target, int x, int y, std::uint32_t& rgb) {
+    if (!AcquireTarget(target) || x < 0 || y < 0 || x >= target->width || y >= target->height) return false;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target->fbo);
+    unsigned char px[4] = {};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, target->height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    rgb = (static_cast<std::uint32_t>(px[0]) << 16) | (static_cast<std::uint32_t>(px[1]) << 8) | px[2];
+    return true;
+}
+
+void ForgetTexture(std::uint64_t imageId) {
+    for (auto& [id, r] : AllResources()) {
+        if (r.textures.count(imageId)) r.forgotten.push_back(imageId);
+    }
+}
+
+}  // namespace plat::gl

@@ -1,0 +1,23 @@
+// The queue's side that SDL event translation feeds.
+#pragma once
+
+#include "platform/win/window_system.h"
+
+union SDL_Event;
+
+namespace plat::win {
+
+// Appends an input message; a newer WM_MOUSEMOVE replaces a pending one of the
+// same window that is last in line, so moving the mouse never floods the queue.
+void QueueInput(const MSG& msg);
+
+// Turns one SDL event into queued input, sent window messages or paint.
+void TranslateSdlEvent(const SDL_Event& event);
+
+// GetKeyState follows the key messages as they are taken from the queue.
+void NoteRetrievedKey(const MSG& msg);
+
+// The wake event posted by PostMessageA has been taken from SDL's queue.
+void NoteWoken();
+
+}  // namespace plat::win
