@@ -14,7 +14,7 @@
 
 namespace e2e {
 
-std::string Run(const std::string& command) {
+std::string Shell(const std::string& command) {
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[512];
@@ -41,13 +41,13 @@ Program::~Program() {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    if (!directory_.empty()) Run("rm -rf '" + directory_ + "'");
+    if (!directory_.empty()) Shell("rm -rf '" + directory_ + "'");
 }
 
 std::string Program::WaitForWindow(const std::string& title, double seconds) {
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < end) {
-        std::string ids = Run("xdotool search --onlyvisible --pid " + std::to_string(pid_) +
+        std::string ids = Shell("xdotool search --onlyvisible --pid " + std::to_string(pid_) +
                               " --name '^" + title + "$' 2>/dev/null");
         std::istringstream lines(ids);
         std::string id;

@@ -9,7 +9,7 @@
 namespace e2e {
 
 // Output of a shell command, trailing newline removed.
-std::string Run(const std::string& command);
+std::string Shell(const std::string& command);
 
 class Program {
 public:

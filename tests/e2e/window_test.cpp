@@ -9,17 +9,17 @@
 namespace {
 
 using e2e::Program;
-using e2e::Run;
+using e2e::Shell;
 
 TEST(EndToEnd, WindowTitledKestrovaOpensAndAltF4EndsTheProgramCleanly) {
     Program game;
     std::string id = game.WaitForWindow("Kestrova", 30);
     ASSERT_FALSE(id.empty()) << "no window titled Kestrova appeared";
-    EXPECT_EQ(Run("xdotool getwindowname " + id), "Kestrova");
+    EXPECT_EQ(Shell("xdotool getwindowname " + id), "Kestrova");
 
-    Run("xdotool windowactivate --sync " + id + " 2>/dev/null");
+    Shell("xdotool windowactivate --sync " + id + " 2>/dev/null");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    Run("xdotool key alt+F4");
+    Shell("xdotool key alt+F4");
     EXPECT_EQ(game.WaitForExit(30), 0);
 }
 
@@ -28,7 +28,7 @@ TEST(EndToEnd, TheCloseBoxEndsTheProgramCleanly) {
     std::string id = game.WaitForWindow("Kestrova", 30);
     ASSERT_FALSE(id.empty());
     // What the window manager does for a click on the close box.
-    Run("wmctrl -i -c " + id);
+    Shell("wmctrl -i -c " + id);
     EXPECT_EQ(game.WaitForExit(30), 0);
 }
 
