@@ -8,6 +8,7 @@ namespace plat {
 
 constexpr int BITSPIXEL = 12;
 constexpr int PS_SOLID = 0;
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;  // GetPixel off the picture or on a bad context
 
 HBRUSH CreateSolidBrush(COLORREF color);
 HPEN CreatePen(int style, int width, COLORREF color);

@@ -19,7 +19,6 @@ using gdi::detail::SwapRedBlue;
 
 namespace {
 
-constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 constexpr std::uint32_t kRgbMask = 0x00FFFFFFu;
 
 std::uint32_t* Row(const Context& c, int y) {

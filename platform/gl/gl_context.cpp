@@ -16,22 +16,18 @@ std::unordered_map<SDL_Window*, SDL_GLContext>& Contexts() {
 }  // namespace
 
 bool PrepareForWindows() {
-    static int state = 0;  // 0 untried, 1 loaded, -1 unavailable
-    if (state == 0) {
-        if (SDL_GL_LoadLibrary(nullptr) != 0) {
-            state = -1;
-        } else {
-            SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-            SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-            SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-            SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-            SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-            SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-            SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-            state = 1;
-        }
-    }
-    return state == 1;
+    // Done on every call: SDL forgets the library and the attributes whenever
+    // its video subsystem is shut down and started again. Loading an already
+    // loaded library only counts a reference.
+    if (SDL_GL_LoadLibrary(nullptr) != 0) return false;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    return true;
 }
 
 bool HasContext(SDL_Window* window) { return Contexts().count(window) != 0; }

@@ -244,6 +244,9 @@ void DestroyDeviceTarget(DeviceTarget* target) {
     // drops the device and builds another one at once.
     if (ContextResources* r = AcquireTarget(target)) {
         r->spares.push_back({target->fbo, target->color, target->depth, target->width, target->height});
+    } else if (!SDL_GetWindowFromID(target->windowId)) {
+        // The window and its context are gone, and with them every name kept.
+        AllResources().erase(target->windowId);
     }
     delete target;
 }

@@ -9,7 +9,7 @@ namespace plat {
 namespace win {
 namespace {
 
-bool downNow[256];    // as the events arrive: the MK_ flags and Alt detection
+bool downNow[256];    // as the events arrive: the MK_ flags and the repeat bit
 BYTE keyState[256];   // as the messages are taken: what GetKeyState reports
 WPARAM buttonsNow = 0;
 
@@ -71,8 +71,9 @@ void OnKey(const SDL_KeyboardEvent& key, bool down) {
     HWND target = KeyTarget(WindowOfEvent(key.windowID));
     if (!target || IsDisabledForInput(target)) return;
 
-    bool alt = (key.keysym.mod & KMOD_ALT) != 0 || downNow[VK_MENU] || vk == VK_MENU;
-    bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0 || downNow[VK_CONTROL];
+    // The event's own modifiers: a lost Alt release cannot leave every later key a system key.
+    bool alt = (key.keysym.mod & KMOD_ALT) != 0 || vk == VK_MENU;
+    bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0;
     bool sys = alt && !ctrl;  // Ctrl+Alt is AltGr: ordinary keys
     // Repeat count 1, scan code, context (Alt), previous state, transition.
     std::uint32_t bits = 1 | ((static_cast<std::uint32_t>(key.keysym.scancode) & 0xFF) << 16);

@@ -117,6 +117,9 @@ bool EnsureSdl() {
     if (ready) return true;
     // A signal must reach the program's own handling, not become SDL_QUIT.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Plain windows (boxes, dialogs) draw on a software surface: they must
+    // work where OpenGL does not, so SDL may not put a GL renderer behind it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) return false;
     Uint32 type = SDL_RegisterEvents(1);
     wakeEvent = type == static_cast<Uint32>(-1) ? static_cast<Uint32>(SDL_USEREVENT) : type;

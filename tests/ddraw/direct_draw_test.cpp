@@ -43,7 +43,9 @@ protected:
     }
     void SetUp() override { ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK); }
     void TearDown() override {
-        if (dd) EXPECT_EQ(dd->Release(), 0u);
+        if (dd) {
+            EXPECT_EQ(dd->Release(), 0u);
+        }
     }
 
     IDirect3D* Direct3D() {

@@ -32,8 +32,12 @@ protected:
         first->Release();
     }
     void TearDown() override {
-        if (surface) EXPECT_EQ(surface->Release(), 0u);
-        if (dd) EXPECT_EQ(dd->Release(), 0u);
+        if (surface) {
+            EXPECT_EQ(surface->Release(), 0u);
+        }
+        if (dd) {
+            EXPECT_EQ(dd->Release(), 0u);
+        }
     }
 
     void Create(DWORD width, DWORD height) {
@@ -191,7 +195,7 @@ TEST_F(DDrawSurface, LockAndDeviceContextExcludeEachOther) {
     EXPECT_EQ(surface->ReleaseDC(dc), DD_OK);
     EXPECT_EQ(surface->ReleaseDC(dc), DDERR_NODC);
     // The handed-back context is gone: drawing calls on it fail quietly.
-    EXPECT_EQ(GetPixel(dc, 0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(GetPixel(dc, 0, 0), CLR_INVALID);
     EXPECT_EQ(LineTo(dc, 5, 5), FALSE);
     EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
     EXPECT_EQ(surface->Unlock(nullptr), DD_OK);
@@ -208,7 +212,7 @@ TEST_F(DDrawSurface, ReleasingWithTheContextOutRetiresTheContext) {
     surface = nullptr;
     // The pixels are freed; the stale context must not reach them.
     EXPECT_EQ(FloodFill(dc, 1, 1, RGB(0, 255, 0)), FALSE);
-    EXPECT_EQ(GetPixel(dc, 1, 1), 0xFFFFFFFFu);
+    EXPECT_EQ(GetPixel(dc, 1, 1), CLR_INVALID);
     // The brush outlived the context and is still ours to delete.
     COLORREF color = 0;
     EXPECT_TRUE(gdi::BrushColor(brush, &color));

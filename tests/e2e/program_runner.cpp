@@ -57,6 +57,17 @@ std::string Program::WaitForWindow(const std::string& title, double seconds) {
     return "";
 }
 
+bool Program::WaitForManaged(const std::string& id, double seconds) {
+    char hex[32];
+    std::snprintf(hex, sizeof hex, "0x%08lx", std::stoul(id));
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (Shell("wmctrl -l").find(hex) != std::string::npos) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
 int Program::WaitForExit(double seconds) {
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < end) {

@@ -22,6 +22,8 @@ public:
 
     // The X window id of the visible window titled exactly `title`, or "" after the timeout.
     std::string WaitForWindow(const std::string& title, double seconds);
+    // Whether the window manager lists the window (decimal X id) within the timeout.
+    bool WaitForManaged(const std::string& id, double seconds);
     // Exit code after the program ended, -1 if it is still running after the timeout
     // or ended by a signal.
     int WaitForExit(double seconds);

@@ -17,6 +17,7 @@ TEST(EndToEnd, WindowTitledKestrovaOpensAndAltF4EndsTheProgramCleanly) {
     ASSERT_FALSE(id.empty()) << "no window titled Kestrova appeared";
     EXPECT_EQ(Shell("xdotool getwindowname " + id), "Kestrova");
 
+    ASSERT_TRUE(game.WaitForManaged(id, 30));
     Shell("xdotool windowactivate --sync " + id + " 2>/dev/null");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Shell("xdotool key alt+F4");
@@ -27,6 +28,8 @@ TEST(EndToEnd, TheCloseBoxEndsTheProgramCleanly) {
     Program game;
     std::string id = game.WaitForWindow("Kestrova", 30);
     ASSERT_FALSE(id.empty());
+    // The window manager must have taken the window on before it can close it.
+    ASSERT_TRUE(game.WaitForManaged(id, 30));
     // What the window manager does for a click on the close box.
     Shell("wmctrl -i -c " + id);
     EXPECT_EQ(game.WaitForExit(30), 0);

@@ -12,8 +12,6 @@ using namespace plat;
 
 namespace {
 
-constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
-
 struct Bitmap {
     explicit Bitmap(int w, int h, std::uint32_t fill = 0) : width(w), height(h), pixels(std::size_t(w) * h, fill) {
         dc = gdi::CreateMemoryDC(pixels.data(), w, h, w * 4);

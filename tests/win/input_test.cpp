@@ -141,7 +141,8 @@ TEST_F(InputTest, AltF4EndsInCloseAndTheDefaultProcedureDestroys) {
     EXPECT_LT(command, IndexSeen(w, WM_CLOSE));
     EXPECT_LT(IndexSeen(w, WM_CLOSE), IndexSeen(w, WM_DESTROY));
     EXPECT_FALSE(IsWindow(w));
-    PushKey(w, SDLK_F4, false);  // the key-up of a window gone is simply lost
+    PushKey(w, SDLK_F4, false);  // key-ups for a window gone are simply lost
+    PushKey(w, SDLK_LALT, false);
     Drain();
 }
 
@@ -175,9 +176,11 @@ TEST_F(InputTest, FocusFollowsActivationAndTheSystem) {
     HWND first = Shown("InputFocus");
     EXPECT_EQ(GetFocus(), first);
     Log().clear();
-    HWND second = Shown("InputFocus");
+    HWND second = Make("InputFocus");
+    ShowWindow(second, SW_SHOW);
     EXPECT_EQ(GetFocus(), second);
     EXPECT_EQ(CountSeen(first, WM_KILLFOCUS), 1);
+    EXPECT_LT(IndexSeen(first, WM_KILLFOCUS), IndexSeen(second, WM_SETFOCUS));
 
     Log().clear();
     PushWindowEvent(second, SDL_WINDOWEVENT_FOCUS_LOST);
