@@ -11,7 +11,7 @@ packages=(
   libfontconfig-dev fonts-liberation fonts-dejavu-core
   libassimp-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool openbox wmctrl x11-utils
+  xvfb xauth xdotool openbox wmctrl x11-utils x11-apps
 )
 
 missing=()

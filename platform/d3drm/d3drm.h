@@ -177,6 +177,18 @@ struct IDirect3DRM : IUnknown {
     virtual HRESULT Tick(D3DVALUE seconds) = 0;
 };
 
+using LPDIRECT3DRM = IDirect3DRM*;
+using LPDIRECT3DRMFRAME = IDirect3DRMFrame*;
+using LPDIRECT3DRMMESHBUILDER = IDirect3DRMMeshBuilder*;
+using LPDIRECT3DRMFACE = IDirect3DRMFace*;
+using LPDIRECT3DRMLIGHT = IDirect3DRMLight*;
+using LPDIRECT3DRMTEXTURE = IDirect3DRMTexture*;
+using LPDIRECT3DRMDEVICE = IDirect3DRMDevice*;
+using LPDIRECT3DRMVIEWPORT = IDirect3DRMViewport*;
+using LPDIRECT3DRMVISUAL = IDirect3DRMVisual*;
+using LPDIRECT3DRMVISUALARRAY = IDirect3DRMVisualArray*;
+using LPDIRECT3DRMFRAMEARRAY = IDirect3DRMFrameArray*;
+
 HRESULT Direct3DRMCreate(IDirect3DRM** out);
 
 D3DVECTOR* D3DRMVectorAdd(D3DVECTOR* d, D3DVECTOR* s1, D3DVECTOR* s2);

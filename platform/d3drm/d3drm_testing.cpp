@@ -17,4 +17,14 @@ bool ReadDevicePixels(IDirect3DRMDevice* device, int x, int y, std::uint32_t& rg
     return d && gl::ReadDevicePixel(d->target_, x, y, rgb);
 }
 
+DWORD DefaultTextureColors(IDirect3DRM* rm) {
+    auto* root = dynamic_cast<rm::RetainedMode*>(rm);
+    return root ? root->TextureColors() : 0;
+}
+
+DWORD DefaultTextureShades(IDirect3DRM* rm) {
+    auto* root = dynamic_cast<rm::RetainedMode*>(rm);
+    return root ? root->TextureShades() : 0;
+}
+
 }  // namespace plat

@@ -18,4 +18,9 @@ HRESULT CreateDeviceOnNativeWindow(IDirect3DRM* rm, SDL_Window* window, int widt
 // false when the device cannot be read.
 bool ReadDevicePixels(IDirect3DRMDevice* device, int x, int y, std::uint32_t& rgb);
 
+// The process-wide texture defaults last given to SetDefaultTextureColors and
+// SetDefaultTextureShades (0 for an object that is not ours).
+DWORD DefaultTextureColors(IDirect3DRM* rm);
+DWORD DefaultTextureShades(IDirect3DRM* rm);
+
 }  // namespace plat

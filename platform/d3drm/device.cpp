@@ -32,8 +32,8 @@ HRESULT Device::SetTextureQuality(D3DRMTEXTUREQUALITY quality) {
 }
 
 HRESULT Device::SetShades(DWORD shades) {
-    // A power of two, as the old ramp model required.
-    if (shades == 0 || (shades & (shades - 1)) != 0) return D3DRMERR_BADVALUE;
+    // Only the old palette ramp used the count; true colour keeps it as given.
+    if (shades == 0) return D3DRMERR_BADVALUE;
     shades_ = shades;
     return D3DRM_OK;
 }

@@ -24,18 +24,20 @@ Vec3 AnyPerpendicular(Vec3 z) {
 }  // namespace
 
 void OrientAxes(Vec3 dir, Vec3 up, const Placement& current, Vec3& x, Vec3& y, Vec3& z) {
+    // The outputs may alias `current`, so read it all before writing.
     bool ok = false;
-    z = Normalized(dir, ok);
-    if (!ok) z = current.z;
-    Vec3 perp = Normalized(up - z * Dot(up, z), ok);
+    Vec3 newZ = Normalized(dir, ok);
+    if (!ok) newZ = current.z;
+    Vec3 newY = Normalized(up - newZ * Dot(up, newZ), ok);
     if (!ok) {
         // Up along the direction (or zero): keep the old up as far as it
         // still fits, else take any axis across the direction.
-        perp = Normalized(current.y - z * Dot(current.y, z), ok);
-        if (!ok) perp = AnyPerpendicular(z);
+        newY = Normalized(current.y - newZ * Dot(current.y, newZ), ok);
+        if (!ok) newY = AnyPerpendicular(newZ);
     }
-    y = perp;
-    x = Cross(y, z);
+    z = newZ;
+    y = newY;
+    x = Cross(newY, newZ);
 }
 
 D3DRMVECTOR4D Projection::Transform(Vec3 world) const {

@@ -325,6 +325,8 @@ public:
     void Unregister(Frame* frame);
     void Register(Device* device) { devices_.push_back(device); }
     void Unregister(Device* device);
+    DWORD TextureColors() const { return textureColors_; }
+    DWORD TextureShades() const { return textureShades_; }
 
 private:
     std::vector<Frame*> frames_;    // every live frame, for Tick

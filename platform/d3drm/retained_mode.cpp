@@ -140,12 +140,13 @@ HRESULT RetainedMode::Tick(D3DVALUE seconds) {
     if (!std::isfinite(seconds)) return D3DRMERR_BADVALUE;
     for (Frame* frame : frames_) frame->Advance(seconds);
     HRESULT result = D3DRM_OK;
-    // Copies: drawing must not be disturbed by objects that register meanwhile.
-    std::vector<Device*> devices = devices_;
-    for (Device* device : devices) {
+    // By index: a picture creates no objects, and each device and viewport is
+    // held while it draws, so the lists stay as they are; no copies per frame.
+    for (std::size_t d = 0; d < devices_.size(); ++d) {
+        Device* device = devices_[d];
         device->AddRef();
-        std::vector<Viewport*> viewports = device->viewports_;
-        for (Viewport* viewport : viewports) {
+        for (std::size_t v = 0; v < device->viewports_.size(); ++v) {
+            Viewport* viewport = device->viewports_[v];
             viewport->AddRef();
             if (FAILED(viewport->Clear()) || FAILED(viewport->Render(viewport->camera_->Root()))) {
                 result = D3DRMERR_BADDEVICE;

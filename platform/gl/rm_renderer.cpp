@@ -175,8 +175,13 @@ void BindRect(const DeviceTarget* t, int x, int y, int width, int height) {
     // Device rectangles run from the top; OpenGL counts rows from the bottom.
     int glY = t->height - y - height;
     glViewport(x, glY, width, height);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(x, glY, width, height);
+    // Scissor only a part: a whole-target clear is the renderer's fast path.
+    if (x == 0 && y == 0 && width == t->width && height == t->height) {
+        glDisable(GL_SCISSOR_TEST);
+    } else {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(x, glY, width, height);
+    }
 }
 
 GlTexture* TextureFor(ContextResources& r, rm::TextureImage* image, GLint filter) {

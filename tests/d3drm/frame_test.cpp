@@ -210,7 +210,6 @@ TEST_F(FrameTest, ReparentingMovesAndCyclesAreRefused) {
 
     // A parent that goes away leaves a child someone still holds parentless.
     b.reset();
-    a->DeleteChild(c);
     a.reset();
     Ref<IDirect3DRMFrame> parent, scene;
     ASSERT_EQ(c->GetParent(parent.out()), D3DRM_OK);
@@ -248,6 +247,15 @@ TEST_F(FrameTest, BackgroundAndColourAreKeptPerFrame) {
     f->SetColorRGB(0.3f, 0.3f, 0.3f);
     EXPECT_EQ(f->GetColor(), D3DRGB(0.3f, 0.3f, 0.3f));
     EXPECT_EQ(f->Load(nullptr, nullptr, D3DRMLOAD_FIRST, nullptr, nullptr), D3DRMERR_BADVALUE);
+}
+
+TEST_F(FrameTest, TextureDefaultsAreKeptOnTheRoot) {
+    EXPECT_EQ(DefaultTextureColors(rm), 64u);
+    ASSERT_EQ(rm->SetDefaultTextureColors(128), D3DRM_OK);
+    ASSERT_EQ(rm->SetDefaultTextureShades(32), D3DRM_OK);
+    EXPECT_EQ(rm->SetDefaultTextureColors(0), D3DRMERR_BADVALUE);
+    EXPECT_EQ(DefaultTextureColors(rm), 128u);
+    EXPECT_EQ(DefaultTextureShades(rm), 32u);
 }
 
 }  // namespace

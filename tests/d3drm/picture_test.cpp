@@ -1,0 +1,236 @@
+// Pictures drawn offscreen through the OpenGL renderer and checked by pixel.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/ddraw/ddraw.h"
+#include "tests/d3drm/rm_helpers.h"
+
+namespace rmtest {
+namespace {
+
+class PictureTest : public RenderFixture {
+protected:
+    void SetUp() override {
+        RenderFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        scene->SetSceneBackgroundRGB(0, 0.5f, 0);
+        ASSERT_EQ(rm->CreateMeshBuilder(mesh.out()), D3DRM_OK);
+    }
+
+    // Largest step between neighbouring pixels along row y from x0 to x1.
+    int RoughestStep(int y, int x0, int x1) {
+        int worst = 0;
+        std::uint32_t prev = Pixel(x0, y);
+        for (int x = x0 + 1; x <= x1; ++x) {
+            std::uint32_t p = Pixel(x, y);
+            worst = std::max(worst, std::abs(Channel(p, 16) - Channel(prev, 16)));
+            prev = p;
+        }
+        return worst;
+    }
+
+    static constexpr std::uint32_t kBackground = 0x007F00;
+    Ref<IDirect3DRMMeshBuilder> mesh;
+};
+
+TEST_F(PictureTest, ClearShowsTheSceneBackground) {
+    Draw();
+    EXPECT_TRUE(ColorNear(Pixel(0, 0), kBackground, 0));
+    EXPECT_TRUE(ColorNear(Pixel(kWidth - 1, kHeight - 1), kBackground, 0));
+    scene->SetSceneBackground(RGB_MAKE(10, 20, 250));
+    Draw();
+    EXPECT_TRUE(ColorNear(Pixel(kWidth / 2, kHeight / 2), 0x0A14FA, 0));
+}
+
+TEST_F(PictureTest, AFaceShowsItsFrontAndNeverItsBack) {
+    AddSquareFacingMinusZ(mesh, 2);
+    mesh->SetColor(RGB_MAKE(255, 0, 0));
+    Ref<IDirect3DRMFrame> frame;
+    ASSERT_EQ(rm->CreateFrame(scene, frame.out()), D3DRM_OK);
+    frame->SetPosition(scene, 0, 0, 10);
+    frame->AddVisual(mesh);
+    device->SetQuality(D3DRMRENDER_UNLITFLAT);
+    Draw();
+    EXPECT_TRUE(ColorNear(Pixel(kWidth / 2, kHeight / 2), 0xFF0000, 0));
+
+    // Turned round, the square shows its back: nothing, in every quality.
+    frame->SetOrientation(scene, 0, 0, -1, 0, 1, 0);
+    for (D3DRMRENDERQUALITY q : {D3DRMRENDER_UNLITFLAT, D3DRMRENDER_GOURAUD, D3DRMRENDER_WIREFRAME}) {
+        mesh->SetQuality(q);
+        device->SetQuality(D3DRMRENDER_GOURAUD);
+        Draw();
+        EXPECT_TRUE(ColorNear(Pixel(kWidth / 2, kHeight / 2), kBackground, 0)) << std::hex << q;
+        EXPECT_TRUE(ColorNear(PixelAt({-2, 0, 10}), kBackground, 0)) << std::hex << q;
+    }
+}
+
+TEST_F(PictureTest, WireframeDrawsEdgesInTheMeshColourUnlit) {
+    AddSquareFacingMinusZ(mesh, 2);
+    mesh->SetColor(RGB_MAKE(0, 0, 0));
+    mesh->SetQuality(D3DRMRENDER_WIREFRAME);
+    Place(mesh, 0, 0, 10);
+    AddLight(D3DRMLIGHT_AMBIENT, 0.3f);
+    device->SetQuality(D3DRMRENDER_GOURAUD);
+    Draw();
+    // Inside the square: background. Along its left edge: the black line.
+    EXPECT_TRUE(ColorNear(Pixel(kWidth / 2, kHeight / 2), kBackground, 0));
+    D3DVECTOR edge{-2, 0, 10};
+    D3DRMVECTOR4D s;
+    viewport->Transform(&s, &edge);
+    int ex = static_cast<int>(s.x / s.w), ey = static_cast<int>(s.y / s.w);
+    int blackOnRow = 0;
+    for (int x = ex - 2; x <= ex + 2; ++x) blackOnRow += Pixel(x, ey) == 0x000000 ? 1 : 0;
+    EXPECT_GE(blackOnRow, 1);
+    EXPECT_LE(blackOnRow, 2);  // a line, not a filled face
+}
+
+TEST_F(PictureTest, ACubesFacesDifferByTheirLight) {
+    AddCube(mesh, 1);
+    mesh->SetColor(RGB_MAKE(255, 255, 255));
+    Place(mesh, 0, 0, 6);
+    AddLight(D3DRMLIGHT_AMBIENT, 0.2f);
+    AddLight(D3DRMLIGHT_DIRECTIONAL, 0.6f, {1, -2, 3});  // from upper left, behind the camera
+    camera->SetPosition(scene, 3, 3, 0);
+    camera->SetOrientation(scene, -3, -3, 6, 0, 1, 0);
+    Draw();
+    // Three faces in view: the front (-z), the right (+x) and the top (+y).
+    const float l = 1 / std::sqrt(14.0f);
+    struct Face {
+        Point centre;
+        float nDotMinusL;
+    } faces[] = {
+        {{0, 0, 5}, 3 * l},    // n = (0, 0, -1), -L = (-1, 2, -3) / sqrt 14
+        {{1, 0, 6}, 0},        // n = (1, 0, 0): facing away from the light
+        {{0, 1, 6}, 2 * l},    // n = (0, 1, 0)
+    };
+    std::uint32_t seen[3];
+    for (int i = 0; i < 3; ++i) {
+        seen[i] = PixelAt(faces[i].centre);
+        int level = static_cast<int>(255 * (0.2f + 0.6f * faces[i].nDotMinusL) + 0.5f);
+        EXPECT_TRUE(ColorNear(seen[i], (level << 16) | (level << 8) | level, 2)) << "face " << i;
+    }
+    EXPECT_NE(seen[0], seen[1]);
+    EXPECT_NE(seen[1], seen[2]);
+    EXPECT_NE(seen[0], seen[2]);
+}
+
+TEST_F(PictureTest, GouraudSphereIsSmoothWhereFlatIsFaceted) {
+    AddSphere(mesh, 2, 10);
+    mesh->GenerateNormals();
+    mesh->SetColor(RGB_MAKE(255, 255, 255));
+    Place(mesh, 0, 0, 8);
+    AddLight(D3DRMLIGHT_DIRECTIONAL, 1.0f, {1, 0, 1});
+    device->SetQuality(D3DRMRENDER_GOURAUD);
+    Draw();
+    D3DVECTOR left{-1.6f, 0, 8}, right{1.6f, 0, 8};
+    D3DRMVECTOR4D a, b;
+    viewport->Transform(&a, &left);
+    viewport->Transform(&b, &right);
+    int y = static_cast<int>(a.y / a.w) + 3;  // off the equator's facet edge
+    int x0 = static_cast<int>(a.x / a.w), x1 = static_cast<int>(b.x / b.w);
+    int smooth = RoughestStep(y, x0, x1);
+
+    device->SetQuality(D3DRMRENDER_FLAT);
+    Draw();
+    int faceted = RoughestStep(y, x0, x1);
+    EXPECT_LE(smooth, 12);
+    EXPECT_GE(faceted, 3 * smooth);
+    EXPECT_GE(faceted, 20);
+}
+
+TEST_F(PictureTest, TextureIsModulatedByLight) {
+    Ref<IDirectDraw> dd;
+    ASSERT_EQ(DirectDrawCreate(nullptr, dd.out(), nullptr), DD_OK);
+    DDSURFACEDESC desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    desc.dwWidth = 64;
+    desc.dwHeight = 64;
+    desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
+    Ref<IDirectDrawSurface> surface;
+    ASSERT_EQ(dd->CreateSurface(&desc, surface.out(), nullptr), DD_OK);
+    ASSERT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+    // Left half yellow, right half cyan.
+    for (DWORD y = 0; y < 64; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(desc.lpSurface) + y * desc.lPitch);
+        for (DWORD x = 0; x < 64; ++x) row[x] = x < 32 ? 0xFFFF00 : 0x00FFFF;
+    }
+    surface->Unlock(desc.lpSurface);
+    Ref<IDirect3DRMTexture> texture;
+    ASSERT_EQ(rm->CreateTextureFromSurface(surface, texture.out()), D3DRM_OK);
+
+    Ref<IDirect3DRMFace> face;
+    mesh->CreateFace(face.out());
+    face->AddVertex(-2, -2, 0);
+    face->AddVertex(-2, 2, 0);
+    face->AddVertex(2, 2, 0);
+    face->AddVertex(2, -2, 0);
+    face->SetTextureCoordinates(0, 0, 1);
+    face->SetTextureCoordinates(1, 0, 0);
+    face->SetTextureCoordinates(2, 1, 0);
+    face->SetTextureCoordinates(3, 1, 1);
+    mesh->SetTexture(texture);
+    mesh->SetPerspective(TRUE);
+    texture.reset();  // the mesh keeps it
+    Place(mesh, 0, 0, 10);
+    AddLight(D3DRMLIGHT_AMBIENT, 0.5f);
+    device->SetTextureQuality(D3DRMTEXTURE_LINEAR);
+    Draw();
+    EXPECT_TRUE(ColorNear(PixelAt({-1, 0, 10}), 0x808000, 2));
+    EXPECT_TRUE(ColorNear(PixelAt({1, 0, 10}), 0x008080, 2));
+
+    // Painted again and marked changed, the texture shows the new pixels.
+    surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr);
+    for (DWORD y = 0; y < 64; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(desc.lpSurface) + y * desc.lPitch);
+        for (DWORD x = 0; x < 64; ++x) row[x] = 0xFFFFFF;
+    }
+    surface->Unlock(desc.lpSurface);
+    Ref<IDirect3DRMTexture> again;
+    mesh->GetTexture(again.out());
+    again->Changed(TRUE, FALSE);
+    Draw();
+    EXPECT_TRUE(ColorNear(PixelAt({-1, 0, 10}), 0x808080, 2));
+}
+
+TEST_F(PictureTest, ARebuiltDeviceDrawsAtItsNewSize) {
+    AddSquareFacingMinusZ(mesh, 1);
+    mesh->SetColor(RGB_MAKE(0, 0, 255));
+    Place(mesh, 0, 0, 10);
+    device->SetQuality(D3DRMRENDER_UNLITFLAT);
+    Draw();
+    EXPECT_TRUE(ColorNear(Pixel(kWidth / 2, kHeight / 2), 0x0000FF, 0));
+
+    SDL_SetWindowSize(window_, 200, 100);
+    MakeDevice(200, 100);
+    device->SetQuality(D3DRMRENDER_UNLITFLAT);
+    Draw();
+    EXPECT_EQ(device->GetWidth(), 200u);
+    EXPECT_EQ(device->GetHeight(), 100u);
+    EXPECT_TRUE(ColorNear(Pixel(100, 50), 0x0000FF, 0));
+    EXPECT_TRUE(ColorNear(Pixel(5, 5), kBackground, 0));
+    // The square's projection scales with the new larger side.
+    EXPECT_TRUE(ColorNear(PixelAt({0.9f, 0.9f, 10}), 0x0000FF, 0));
+    EXPECT_TRUE(ColorNear(PixelAt({1.1f, 0, 10}), kBackground, 0));
+    std::uint32_t rgb;
+    EXPECT_FALSE(ReadDevicePixels(device, 250, 50, rgb));
+}
+
+TEST_F(PictureTest, TickMovesFramesAndDrawsEveryViewport) {
+    AddSquareFacingMinusZ(mesh, 1);
+    mesh->SetColor(RGB_MAKE(255, 255, 255));
+    Ref<IDirect3DRMFrame> frame;
+    rm->CreateFrame(scene, frame.out());
+    frame->AddVisual(mesh);
+    frame->SetPosition(scene, -20, 0, 10);
+    frame->SetVelocity(scene, 10, 0, 0, FALSE);
+    device->SetQuality(D3DRMRENDER_UNLITFLAT);
+    ASSERT_EQ(rm->Tick(1.0f), D3DRM_OK);
+    EXPECT_TRUE(ColorNear(Pixel(kWidth / 2, kHeight / 2), kBackground, 0));
+    ASSERT_EQ(rm->Tick(1.0f), D3DRM_OK);
+    EXPECT_TRUE(ColorNear(Pixel(kWidth / 2, kHeight / 2), 0xFFFFFF, 0));
+}
+
+}  // namespace
+}  // namespace rmtest
