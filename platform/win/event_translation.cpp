@@ -53,16 +53,6 @@ HWND KeyTarget(Window* w) {
     return top;
 }
 
-MSG Make(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG m{};
-    m.hwnd = window;
-    m.message = message;
-    m.wParam = wParam;
-    m.lParam = lParam;
-    m.time = GetTickCount();
-    return m;
-}
-
 void OnKey(const SDL_KeyboardEvent& key, bool down) {
     int vk = VirtualKey(key.keysym.sym);
     if (!vk) return;
@@ -81,7 +71,7 @@ void OnKey(const SDL_KeyboardEvent& key, bool down) {
     if (down && (key.repeat || wasDown)) bits |= 1u << 30;
     if (!down) bits |= (1u << 30) | (1u << 31);
     UINT message = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
-    QueueInput(Make(target, message, static_cast<WPARAM>(vk), static_cast<LPARAM>(bits)));
+    QueueInput(MakeMessage(target, message, static_cast<WPARAM>(vk), static_cast<LPARAM>(bits)));
 }
 
 void OnText(const SDL_TextInputEvent& text) {
@@ -104,7 +94,7 @@ void OnText(const SDL_TextInputEvent& text) {
             continue;
         }
         p += extra + 1;
-        if (cp >= 0x20) QueueInput(Make(target, WM_CHAR, cp, 1));
+        if (cp >= 0x20) QueueInput(MakeMessage(target, WM_CHAR, cp, 1));
     }
 }
 
@@ -159,7 +149,7 @@ void OnMouse(Uint32 windowId, int x, int y, UINT message, WPARAM buttons, int cl
                                                      message == WM_MBUTTONDOWN))
             message += 2;
     }
-    QueueInput(Make(target, message, buttons | KeyFlags(),
+    QueueInput(MakeMessage(target, message, buttons | KeyFlags(),
                     MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y))));
 }
 

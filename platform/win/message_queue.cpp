@@ -47,16 +47,6 @@ bool Matches(const MSG& m, HWND filter, UINT min, UINT max) {
     return InRange(m.message, min, max);
 }
 
-MSG Make(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG m{};
-    m.hwnd = window;
-    m.message = message;
-    m.wParam = wParam;
-    m.lParam = lParam;
-    m.time = GetTickCount();
-    return m;
-}
-
 void PumpAll() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) TranslateSdlEvent(event);
@@ -83,7 +73,7 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
     if (FetchPosted(out, filter, min, max, remove)) return true;
 
     if (quitPending && !filter && InRange(WM_QUIT, min, max)) {
-        *out = Make(nullptr, WM_QUIT, static_cast<WPARAM>(quitCode), 0);
+        *out = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(quitCode), 0);
         if (remove) quitPending = false;
         return true;
     }
@@ -100,7 +90,7 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
 
     // WM_PAINT stays until BeginPaint validates the window.
     for (auto& [id, w] : AllWindows()) {
-        MSG paint = Make(w->handle, WM_PAINT, 0, 0);
+        MSG paint = MakeMessage(w->handle, WM_PAINT, 0, 0);
         if (NeedsPaint(*w) && Matches(paint, filter, min, max)) {
             *out = paint;
             return true;
@@ -109,7 +99,7 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
 
     Uint64 now = SDL_GetTicks64();
     for (Timer& t : timers) {
-        MSG tick = Make(t.window, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc));
+        MSG tick = MakeMessage(t.window, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc));
         if (t.due > now || !Matches(tick, filter, min, max)) continue;
         *out = tick;
         // The next tick is one interval after this one is taken, not after it
@@ -125,7 +115,7 @@ int TimeToNextTimer(HWND filter, UINT min, UINT max) {
     Uint64 now = SDL_GetTicks64();
     Uint64 best = ~Uint64{0};
     for (const Timer& t : timers) {
-        if (!Matches(Make(t.window, WM_TIMER, 0, 0), filter, min, max)) continue;
+        if (!Matches(MakeMessage(t.window, WM_TIMER, 0, 0), filter, min, max)) continue;
         best = std::min(best, t.due > now ? t.due - now : 0);
     }
     if (best == ~Uint64{0}) return -1;
@@ -133,6 +123,16 @@ int TimeToNextTimer(HWND filter, UINT min, UINT max) {
 }
 
 }  // namespace
+
+MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG m{};
+    m.hwnd = window;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = GetTickCount();
+    return m;
+}
 
 void QueueInput(const MSG& msg) {
     if (msg.message == WM_MOUSEMOVE && !input.empty() && input.back().message == WM_MOUSEMOVE &&
@@ -184,7 +184,7 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     {
         std::lock_guard<std::mutex> lock(win::postedMutex);
         if (win::posted.size() >= win::kQueueLimit) return FALSE;
-        win::posted.push_back(win::Make(window, message, wParam, lParam));
+        win::posted.push_back(win::MakeMessage(window, message, wParam, lParam));
     }
     // Wake a GetMessageA waiting in SDL; one wake event is enough for any number of posts.
     if (SDL_WasInit(SDL_INIT_EVENTS) && !win::wakePending.exchange(true)) {

@@ -9,6 +9,9 @@ namespace plat::win {
 
 // Appends an input message; a newer WM_MOUSEMOVE replaces a pending one of the
 // same window that is last in line, so moving the mouse never floods the queue.
+// A message stamped with the current time.
+MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 void QueueInput(const MSG& msg);
 
 // Turns one SDL event into queued input, sent window messages or paint.
