@@ -25,12 +25,13 @@ std::string Shell(const std::string& command) {
     return out;
 }
 
-Program::Program() {
+Program::Program(const std::vector<std::string>& environment) {
     char pattern[] = "/tmp/kestrova-e2e-XXXXXX";
     if (char* dir = mkdtemp(pattern)) directory_ = dir;
     pid_ = fork();
     if (pid_ == 0) {
         if (!directory_.empty() && chdir(directory_.c_str()) != 0) _exit(127);
+        for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
         execl(KESTROVA_EXE, KESTROVA_EXE, static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -47,7 +48,7 @@ Program::~Program() {
 std::string Program::WaitForWindow(const std::string& title, double seconds) {
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < end) {
-        std::string ids = Shell("xdotool search --onlyvisible --pid " + std::to_string(pid_) +
+        std::string ids = Shell("xdotool search --all --onlyvisible --pid " + std::to_string(pid_) +
                               " --name '^" + title + "$' 2>/dev/null");
         std::istringstream lines(ids);
         std::string id;

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -13,8 +14,9 @@ std::string Shell(const std::string& command);
 
 class Program {
 public:
-    // Starts the game in a fresh working directory.
-    Program();
+    // Starts the game in a fresh working directory, with extra NAME=value
+    // environment settings.
+    explicit Program(const std::vector<std::string>& environment = {});
     ~Program();
 
     pid_t pid() const { return pid_; }

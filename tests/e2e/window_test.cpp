@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "tests/e2e/program_runner.h"
+#include "tests/support/window_capture.h"
 
 namespace {
 
@@ -47,6 +48,25 @@ TEST(EndToEnd, TheProgramSleepsBetweenMessages) {
     // Only a guard against a busy loop, which would use a whole core; the real
     // figure is measured by the benchmarks.
     EXPECT_LT(used / wall, 0.5) << "the program used " << used << " s of processor time in " << wall << " s";
+}
+
+TEST(EndToEnd, WithoutOpenGlThePlayerIsToldAndTheProgramFails) {
+    // No OpenGL library can be loaded, so no Direct3D device exists.
+    Program game({"SDL_OPENGL_LIBRARY=/nonexistent/libGL.so.1"});
+    std::string box = game.WaitForWindow("Error", 30);
+    ASSERT_FALSE(box.empty()) << "the message box did not appear";
+    ASSERT_TRUE(game.WaitForManaged(box, 30));
+
+    capture::Image shown;
+    ASSERT_TRUE(capture::CaptureWindow(box, shown));
+    int dark = 0;
+    for (std::uint32_t p : shown.pixels) dark += (p & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60;
+    EXPECT_GT(dark, 20) << "the box shows no text";
+
+    Shell("xdotool windowactivate --sync " + box + " 2>/dev/null");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Shell("xdotool key Return");
+    EXPECT_EQ(game.WaitForExit(30), 1);
 }
 
 }  // namespace
