@@ -69,6 +69,20 @@ bool Program::WaitForManaged(const std::string& id, double seconds) {
     return false;
 }
 
+bool Program::Activate(const std::string& id, double seconds) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        Shell("xdotool windowactivate --sync " + id + " 2>/dev/null");
+        if (Shell("xdotool getactivewindow 2>/dev/null") == id && Shell("xdotool getwindowfocus 2>/dev/null") == id) {
+            // Let the program take in the focus change before keys arrive.
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
 int Program::WaitForExit(double seconds) {
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < end) {

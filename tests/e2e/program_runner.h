@@ -26,6 +26,9 @@ public:
     std::string WaitForWindow(const std::string& title, double seconds);
     // Whether the window manager lists the window (decimal X id) within the timeout.
     bool WaitForManaged(const std::string& id, double seconds);
+    // Gives the window the keyboard focus and waits until the window manager
+    // and the X server both say it has it.
+    bool Activate(const std::string& id, double seconds);
     // Exit code after the program ended, -1 if it is still running after the timeout
     // or ended by a signal.
     int WaitForExit(double seconds);

@@ -19,8 +19,7 @@ TEST(EndToEnd, WindowTitledKestrovaOpensAndAltF4EndsTheProgramCleanly) {
     EXPECT_EQ(Shell("xdotool getwindowname " + id), "Kestrova");
 
     ASSERT_TRUE(game.WaitForManaged(id, 30));
-    Shell("xdotool windowactivate --sync " + id + " 2>/dev/null");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(game.Activate(id, 30)) << "the window never got the keyboard focus";
     Shell("xdotool key alt+F4");
     EXPECT_EQ(game.WaitForExit(30), 0);
 }
@@ -63,8 +62,7 @@ TEST(EndToEnd, WithoutOpenGlThePlayerIsToldAndTheProgramFails) {
     for (std::uint32_t p : shown.pixels) dark += (p & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60;
     EXPECT_GT(dark, 20) << "the box shows no text";
 
-    Shell("xdotool windowactivate --sync " + box + " 2>/dev/null");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(game.Activate(box, 30)) << "the box never got the keyboard focus";
     Shell("xdotool key Return");
     EXPECT_EQ(game.WaitForExit(30), 1);
 }
