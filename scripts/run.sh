@@ -2,5 +2,5 @@
 # Builds Kestrova and starts it. Best results are kept in ./Kestrova.res.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh -DKESTROVA_TESTS=OFF -DKESTROVA_BENCH=OFF
+BUILD_TARGET=kestrova bash scripts/build.sh
 exec "${BUILD_DIR:-build}/kestrova"
