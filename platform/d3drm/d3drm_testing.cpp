@@ -27,4 +27,18 @@ DWORD DefaultTextureShades(IDirect3DRM* rm) {
     return root ? root->TextureShades() : 0;
 }
 
+bool ReadTexturePixels(IDirect3DRMTexture* texture, std::vector<std::uint32_t>& texels, int& width, int& height) {
+    auto* t = dynamic_cast<rm::Texture*>(texture);
+    return t && t->CopyPixels(texels, width, height);
+}
+
+HRESULT GetMeshFace(IDirect3DRMMeshBuilder* mesh, DWORD index, IDirect3DRMFace** out) {
+    auto* builder = dynamic_cast<rm::MeshBuilder*>(mesh);
+    if (!builder || !out) return D3DRMERR_BADOBJECT;
+    if (index >= builder->faces_.size()) return E_INVALIDARG;
+    *out = builder->faces_[index];
+    (*out)->AddRef();
+    return D3DRM_OK;
+}
+
 }  // namespace plat

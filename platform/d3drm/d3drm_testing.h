@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/d3drm/d3drm.h"
 
@@ -22,5 +23,12 @@ bool ReadDevicePixels(IDirect3DRMDevice* device, int x, int y, std::uint32_t& rg
 // SetDefaultTextureShades (0 for an object that is not ours).
 DWORD DefaultTextureColors(IDirect3DRM* rm);
 DWORD DefaultTextureShades(IDirect3DRM* rm);
+
+// The texels of a texture as the renderer would take them, 0x00RRGGBB rows
+// from the top; false when the texture has no readable surface.
+bool ReadTexturePixels(IDirect3DRMTexture* texture, std::vector<std::uint32_t>& texels, int& width, int& height);
+
+// Face `index` of a mesh builder, referenced; E_INVALIDARG past the last one.
+HRESULT GetMeshFace(IDirect3DRMMeshBuilder* mesh, DWORD index, IDirect3DRMFace** out);
 
 }  // namespace plat
