@@ -17,6 +17,11 @@ bool ReadDevicePixels(IDirect3DRMDevice* device, int x, int y, std::uint32_t& rg
     return d && gl::ReadDevicePixel(d->target_, x, y, rgb);
 }
 
+bool ReadDeviceImage(IDirect3DRMDevice* device, std::vector<std::uint32_t>& pixels) {
+    auto* d = dynamic_cast<rm::Device*>(device);
+    return d && gl::ReadDeviceImage(d->target_, pixels);
+}
+
 DWORD DefaultTextureColors(IDirect3DRM* rm) {
     auto* root = dynamic_cast<rm::RetainedMode*>(rm);
     return root ? root->TextureColors() : 0;

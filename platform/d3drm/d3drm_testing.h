@@ -19,6 +19,9 @@ HRESULT CreateDeviceOnNativeWindow(IDirect3DRM* rm, SDL_Window* window, int widt
 // false when the device cannot be read.
 bool ReadDevicePixels(IDirect3DRMDevice* device, int x, int y, std::uint32_t& rgb);
 
+// The device's whole picture, 0x00RRGGBB rows from the top.
+bool ReadDeviceImage(IDirect3DRMDevice* device, std::vector<std::uint32_t>& pixels);
+
 // The process-wide texture defaults last given to SetDefaultTextureColors and
 // SetDefaultTextureShades (0 for an object that is not ours).
 DWORD DefaultTextureColors(IDirect3DRM* rm);

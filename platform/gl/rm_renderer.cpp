@@ -333,6 +333,24 @@ bool ReadDevicePixel(DeviceTarget* target, int x, int y, std::uint32_t& rgb) {
     return true;
 }
 
+bool ReadDeviceImage(DeviceTarget* target, std::vector<std::uint32_t>& pixels) {
+    if (!AcquireTarget(target)) return false;
+    const int w = target->width, h = target->height;
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(w) * h * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target->fbo);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    pixels.resize(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* row = &rgba[static_cast<std::size_t>(h - 1 - y) * w * 4];
+        for (int x = 0; x < w; ++x) {
+            pixels[static_cast<std::size_t>(y) * w + x] = (static_cast<std::uint32_t>(row[x * 4]) << 16) |
+                                                         (static_cast<std::uint32_t>(row[x * 4 + 1]) << 8) | row[x * 4 + 2];
+        }
+    }
+    return true;
+}
+
 void ForgetTexture(std::uint64_t imageId) {
     for (auto& [id, r] : AllResources()) {
         if (r.textures.count(imageId)) r.forgotten.push_back(imageId);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/d3drm/draw_list.h"
 
@@ -24,6 +25,8 @@ bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, con
                   const rm::DrawList& list, bool linearFiltering);
 bool PresentDevice(DeviceTarget* target);
 bool ReadDevicePixel(DeviceTarget* target, int x, int y, std::uint32_t& rgb);
+// The whole picture, 0x00RRGGBB rows from the top.
+bool ReadDeviceImage(DeviceTarget* target, std::vector<std::uint32_t>& pixels);
 
 // A texture is gone: its copies in every context may go with it.
 void ForgetTexture(std::uint64_t imageId);
