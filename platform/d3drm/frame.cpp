@@ -53,16 +53,14 @@ bool Finite(float a, float b, float c) { return std::isfinite(a) && std::isfinit
 Frame* AsFrame(IDirect3DRMFrame* frame) { return dynamic_cast<Frame*>(frame); }
 
 HRESULT CopyName(const std::string& name, bool named, DWORD* size, char* buffer) {
-    if (!size) return D3DRMERR_BADVALUE;
+    if (!size) return E_INVALIDARG;
     DWORD needed = named ? static_cast<DWORD>(name.size() + 1) : 0;
     if (!buffer) {
         *size = needed;
         return D3DRM_OK;
     }
-    if (*size < needed) {
-        *size = needed;
-        return D3DRMERR_BADVALUE;
-    }
+    // A buffer too small is refused whole: neither it nor the size is touched.
+    if (*size < needed) return E_INVALIDARG;
     if (needed == 0) {
         if (*size > 0) buffer[0] = '\0';
     } else {
@@ -162,6 +160,7 @@ HRESULT Frame::AddVisual(IDirect3DRMVisual* visual) {
 }
 
 HRESULT Frame::DeleteVisual(IDirect3DRMVisual* visual) {
+    if (!visual) return D3DRMERR_BADOBJECT;
     auto it = std::find(visuals_.begin(), visuals_.end(), visual);
     if (it == visuals_.end()) return D3DRMERR_NOTFOUND;
     visuals_.erase(it);
@@ -187,6 +186,7 @@ HRESULT Frame::AddLight(IDirect3DRMLight* lightInterface) {
 }
 
 HRESULT Frame::DeleteLight(IDirect3DRMLight* lightInterface) {
+    if (!lightInterface) return D3DRMERR_BADOBJECT;
     auto it = std::find(lights_.begin(), lights_.end(), dynamic_cast<Light*>(lightInterface));
     if (it == lights_.end()) return D3DRMERR_NOTFOUND;
     Light* light = *it;
