@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/d3drm/model.h"
 #include "platform/d3drm/objects.h"
 
 namespace plat::rm {
@@ -283,9 +284,9 @@ HRESULT Frame::InverseTransform(D3DVECTOR* out, D3DVECTOR* in) {
     return D3DRM_OK;
 }
 
-HRESULT Frame::Load(void* source, void*, D3DRMLOADOPTIONS, D3DRMLOADTEXTURECALLBACK, void*) {
-    // Model files are not read yet.
-    return source ? D3DRMERR_FILENOTFOUND : D3DRMERR_BADVALUE;
+HRESULT Frame::Load(void* source, void* objectId, D3DRMLOADOPTIONS options, D3DRMLOADTEXTURECALLBACK textureCallback,
+                    void* callbackArg) {
+    return LoadModel(this, root_, source, objectId, options, textureCallback, callbackArg);
 }
 
 }  // namespace plat::rm
