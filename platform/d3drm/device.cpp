@@ -2,6 +2,7 @@
 
 #include "platform/d3drm/objects.h"
 #include "platform/d3drm/scene_collect.h"
+#include "platform/ddraw/ddraw.h"
 #include "platform/gl/rm_renderer.h"
 
 namespace plat::rm {
@@ -14,6 +15,7 @@ Device::Device(RetainedMode* root, gl::DeviceTarget* target, int width, int heig
 
 Device::~Device() {
     gl::DestroyDeviceTarget(target_);
+    if (clipper_) clipper_->Release();
     delete collector_;
     root_->Unregister(this);
     root_->Release();

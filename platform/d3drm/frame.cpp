@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/d3drm/model.h"
 #include "platform/d3drm/objects.h"
 
 namespace plat::rm {
@@ -53,16 +54,14 @@ bool Finite(float a, float b, float c) { return std::isfinite(a) && std::isfinit
 Frame* AsFrame(IDirect3DRMFrame* frame) { return dynamic_cast<Frame*>(frame); }
 
 HRESULT CopyName(const std::string& name, bool named, DWORD* size, char* buffer) {
-    if (!size) return D3DRMERR_BADVALUE;
+    if (!size) return E_INVALIDARG;
     DWORD needed = named ? static_cast<DWORD>(name.size() + 1) : 0;
     if (!buffer) {
         *size = needed;
         return D3DRM_OK;
     }
-    if (*size < needed) {
-        *size = needed;
-        return D3DRMERR_BADVALUE;
-    }
+    // A buffer too small is refused whole: neither it nor the size is touched.
+    if (*size < needed) return E_INVALIDARG;
     if (needed == 0) {
         if (*size > 0) buffer[0] = '\0';
     } else {
@@ -162,6 +161,7 @@ HRESULT Frame::AddVisual(IDirect3DRMVisual* visual) {
 }
 
 HRESULT Frame::DeleteVisual(IDirect3DRMVisual* visual) {
+    if (!visual) return D3DRMERR_BADOBJECT;
     auto it = std::find(visuals_.begin(), visuals_.end(), visual);
     if (it == visuals_.end()) return D3DRMERR_NOTFOUND;
     visuals_.erase(it);
@@ -187,6 +187,7 @@ HRESULT Frame::AddLight(IDirect3DRMLight* lightInterface) {
 }
 
 HRESULT Frame::DeleteLight(IDirect3DRMLight* lightInterface) {
+    if (!lightInterface) return D3DRMERR_BADOBJECT;
     auto it = std::find(lights_.begin(), lights_.end(), dynamic_cast<Light*>(lightInterface));
     if (it == lights_.end()) return D3DRMERR_NOTFOUND;
     Light* light = *it;
@@ -283,9 +284,9 @@ HRESULT Frame::InverseTransform(D3DVECTOR* out, D3DVECTOR* in) {
     return D3DRM_OK;
 }
 
-HRESULT Frame::Load(void* source, void*, D3DRMLOADOPTIONS, D3DRMLOADTEXTURECALLBACK, void*) {
-    // Model files are not read yet.
-    return source ? D3DRMERR_FILENOTFOUND : D3DRMERR_BADVALUE;
+HRESULT Frame::Load(void* source, void* objectId, D3DRMLOADOPTIONS options, D3DRMLOADTEXTURECALLBACK textureCallback,
+                    void* callbackArg) {
+    return LoadModel(this, root_, source, objectId, options, textureCallback, callbackArg);
 }
 
 }  // namespace plat::rm

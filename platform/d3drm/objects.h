@@ -250,6 +250,7 @@ public:
     HRESULT Update() override;
 
     gl::DeviceTarget* target_;
+    IDirectDrawClipper* clipper_ = nullptr;  // referenced: the device draws on its window
     int width_, height_;
     D3DRMRENDERQUALITY quality_ = D3DRMRENDER_FLAT;
     D3DRMTEXTUREQUALITY textureQuality_ = D3DRMTEXTURE_NEAREST;

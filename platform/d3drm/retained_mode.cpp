@@ -91,12 +91,17 @@ HRESULT RetainedMode::CreateDeviceFromClipper(IDirectDrawClipper* clipper, LPGUI
                                               IDirect3DRMDevice** out) {
     if (!out) return D3DRMERR_BADVALUE;
     *out = nullptr;
-    if (!clipper) return D3DRMERR_BADOBJECT;
+    if (!clipper || width <= 0 || height <= 0) return D3DRMERR_BADVALUE;
     // Both kinds of device draw through the window's OpenGL context.
     if (guid && *guid != IID_IDirect3DHALDevice && *guid != IID_IDirect3DRGBDevice) return D3DRMERR_BADDEVICE;
     HWND window = nullptr;
     if (FAILED(clipper->GetHWnd(&window)) || !window) return D3DRMERR_BADOBJECT;
-    return CreateDeviceOnWindow(NativeWindowOf(window), width, height, out);
+    HRESULT made = CreateDeviceOnWindow(NativeWindowOf(window), width, height, out);
+    if (SUCCEEDED(made)) {
+        clipper->AddRef();
+        static_cast<Device*>(*out)->clipper_ = clipper;
+    }
+    return made;
 }
 
 HRESULT RetainedMode::CreateDeviceOnWindow(SDL_Window* window, int width, int height, IDirect3DRMDevice** out) {

@@ -1,4 +1,5 @@
 // Brushes, pens, device contexts and the selection between them.
+#include <climits>
 #include <cstdlib>
 
 #include "platform/gdi/gdi_state.h"
@@ -88,8 +89,10 @@ HBRUSH CreateSolidBrush(COLORREF color) {
 
 HPEN CreatePen(int style, int width, COLORREF color) {
     if (style != PS_SOLID) return nullptr;  // the only style there is
-    // Width 0 (and nonsense below it) is the one-pixel pen, as in GDI.
-    if (width < 1) width = 1;
+    // GDI draws a negative width as its absolute value; width 0 is the
+    // one-pixel pen. INT_MIN has no positive int, so it stops at INT_MAX.
+    if (width < 0) width = width == INT_MIN ? INT_MAX : -width;
+    if (width == 0) width = 1;
     State& state = Gdi();
     std::lock_guard lock(state.mutex);
     return AddObject(state, Object{Object::Kind::Pen, color & 0x00FFFFFFu, width, false, 0, false});

@@ -3,6 +3,7 @@
 #include "platform/ddraw/ddraw.h"
 #include "platform/win/window_system.h"
 #include "tests/d3drm/rm_helpers.h"
+#include "tests/support/gl_required.h"
 
 namespace rmtest {
 namespace {
@@ -63,6 +64,43 @@ TEST(ClipperDevice, EveryDeviceKindDrawsIntoTheClippersWindow) {
     EXPECT_FALSE(ReadDevicePixels(device, 1, 1, pixel));
     Ref<IDirect3DRMDevice> none;
     EXPECT_EQ(rm->CreateDeviceFromClipper(clipper, nullptr, 64, 64, none.out()), D3DRMERR_BADOBJECT);
+}
+
+// The clipper's reference count, read without changing it.
+ULONG Refs(IDirectDrawClipper* clipper) {
+    clipper->AddRef();
+    return clipper->Release();
+}
+
+TEST(ClipperDevice, TheDeviceHoldsItsClipperAndRefusesNonsense) {
+    HWND window = MakeWindow();
+    ASSERT_NE(window, nullptr);
+    KESTROVA_REQUIRE_GL(gl::PrepareForWindows());
+    Ref<IDirectDrawClipper> clipper;
+    ASSERT_EQ(DirectDrawCreateClipper(0, clipper.out(), nullptr), DD_OK);
+    ASSERT_EQ(clipper->SetHWnd(0, window), DD_OK);
+    Ref<IDirect3DRM> rm;
+    ASSERT_EQ(Direct3DRMCreate(rm.out()), D3DRM_OK);
+    const ULONG alone = Refs(clipper);
+
+    Ref<IDirect3DRMDevice> device;
+    EXPECT_EQ(rm->CreateDeviceFromClipper(nullptr, nullptr, 64, 64, device.out()), D3DRMERR_BADVALUE);
+    EXPECT_EQ(rm->CreateDeviceFromClipper(clipper, nullptr, 64, 64, nullptr), D3DRMERR_BADVALUE);
+    EXPECT_EQ(rm->CreateDeviceFromClipper(clipper, nullptr, 0, 0, device.out()), D3DRMERR_BADVALUE);
+    EXPECT_EQ(device.p, nullptr);
+    EXPECT_EQ(Refs(clipper), alone);
+
+    ASSERT_EQ(rm->CreateDeviceFromClipper(clipper, nullptr, 64, 64, device.out()), D3DRM_OK);
+    EXPECT_EQ(Refs(clipper), alone + 1);
+    {
+        Ref<IDirect3DRMDevice> second;
+        ASSERT_EQ(rm->CreateDeviceFromClipper(clipper, nullptr, 32, 32, second.out()), D3DRM_OK);
+        EXPECT_EQ(Refs(clipper), alone + 2);
+    }
+    EXPECT_EQ(Refs(clipper), alone + 1);
+    device.reset();
+    EXPECT_EQ(Refs(clipper), alone);
+    DestroyWindow(window);
 }
 
 }  // namespace

@@ -180,6 +180,18 @@ TEST_F(FrameTest, TheTreeKeepsWhatTheCallerReleased) {
     Ref<IDirect3DRMFrame> notFrame;
     EXPECT_EQ(visual->QueryInterface(IID_IDirect3DRMFrame, reinterpret_cast<void**>(notFrame.out())), E_NOINTERFACE);
 
+    // Nothing is no object; a real one the frame does not hold is not found.
+    EXPECT_EQ(child->AddVisual(nullptr), D3DRMERR_BADOBJECT);
+    EXPECT_EQ(child->DeleteVisual(nullptr), D3DRMERR_BADOBJECT);
+    EXPECT_EQ(child->AddLight(nullptr), D3DRMERR_BADOBJECT);
+    EXPECT_EQ(child->DeleteLight(nullptr), D3DRMERR_BADOBJECT);
+    Ref<IDirect3DRMLight> light;
+    ASSERT_EQ(rm->CreateLightRGB(D3DRMLIGHT_AMBIENT, 1, 1, 1, light.out()), D3DRM_OK);
+    EXPECT_EQ(child->DeleteLight(light), D3DRMERR_NOTFOUND);
+    visuals.reset();
+    ASSERT_EQ(child->GetVisuals(visuals.out()), D3DRM_OK);
+    EXPECT_EQ(visuals->GetSize(), 1u);
+
     // Taken out of the tree, the child lives on through our reference only.
     ASSERT_EQ(parent->DeleteChild(child), D3DRM_OK);
     EXPECT_EQ(parent->DeleteChild(child), D3DRMERR_NOTFOUND);
@@ -233,10 +245,24 @@ TEST_F(FrameTest, NamesFollowTheSizeProtocol) {
     ASSERT_EQ(f->GetName(&size, buffer), D3DRM_OK);
     EXPECT_STREQ(buffer, "Ball");
     EXPECT_EQ(size, 5u);
+    // Too small a buffer, or no size at all: refused, nothing written.
+    std::memcpy(buffer, "xxxxx", 6);
     size = 3;
-    EXPECT_EQ(f->GetName(&size, buffer), D3DRMERR_BADVALUE);
-    EXPECT_EQ(size, 5u);
-    EXPECT_EQ(f->GetName(nullptr, buffer), D3DRMERR_BADVALUE);
+    EXPECT_EQ(f->GetName(&size, buffer), E_INVALIDARG);
+    EXPECT_EQ(size, 3u);
+    EXPECT_STREQ(buffer, "xxxxx");
+    EXPECT_EQ(f->GetName(nullptr, buffer), E_INVALIDARG);
+    EXPECT_STREQ(buffer, "xxxxx");
+
+    size = 2;
+    EXPECT_EQ(f->GetClassName(&size, buffer), E_INVALIDARG);
+    EXPECT_EQ(size, 2u);
+    EXPECT_STREQ(buffer, "xxxxx");
+    EXPECT_EQ(f->GetClassName(nullptr, nullptr), E_INVALIDARG);
+    size = sizeof buffer;
+    ASSERT_EQ(f->GetClassName(&size, buffer), D3DRM_OK);
+    EXPECT_STREQ(buffer, "Frame");
+    EXPECT_EQ(size, 6u);
 }
 
 TEST_F(FrameTest, BackgroundAndColourAreKeptPerFrame) {

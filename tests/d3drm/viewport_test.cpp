@@ -134,7 +134,7 @@ TEST_F(ViewportTest, DevicesAndViewportsRefuseBadRequests) {
     GUID hal = IID_IDirect3DHALDevice, other = IID_IDirect3D;
     EXPECT_FALSE(SUCCEEDED(rm->CreateDeviceFromClipper(clipper, &hal, 640, 480, none.out())));
     EXPECT_EQ(rm->CreateDeviceFromClipper(clipper, &other, 640, 480, none.out()), D3DRMERR_BADDEVICE);
-    EXPECT_EQ(rm->CreateDeviceFromClipper(nullptr, nullptr, 640, 480, none.out()), D3DRMERR_BADOBJECT);
+    EXPECT_EQ(rm->CreateDeviceFromClipper(nullptr, nullptr, 640, 480, none.out()), D3DRMERR_BADVALUE);
     EXPECT_EQ(none.p, nullptr);
 
     // The device outlives a caller's release while its viewport holds it.

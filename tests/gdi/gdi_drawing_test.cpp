@@ -199,6 +199,17 @@ TEST(GdiLines, PenWidthSpreadsAcrossTheLine) {
         EXPECT_EQ(canvas.At(7, y), 0u);
     }
 
+    // A negative width draws as its absolute value.
+    canvas.UsePen(-3, RGB(0, 255, 0));
+    MoveToEx(canvas.dc(), 12, 0, nullptr);
+    LineTo(canvas.dc(), 12, 4);
+    for (int y = 0; y < 4; ++y) {
+        EXPECT_EQ(canvas.At(10, y), 0u);
+        for (int x = 11; x <= 13; ++x) EXPECT_EQ(canvas.At(x, y), kBorderPixel) << x << ", " << y;
+        EXPECT_EQ(canvas.At(14, y), 0u);
+    }
+    EXPECT_EQ(canvas.Count(kBorderPixel), 3 * 4);
+
     // Width 0 is the thinnest pen, one pixel, as in GDI.
     canvas.UsePen(0, RGB(255, 255, 255));
     MoveToEx(canvas.dc(), 0, 15, nullptr);
