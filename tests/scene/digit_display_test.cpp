@@ -50,11 +50,16 @@ TEST_F(DigitDisplayTest, NumbersShowTheirLastDigitsWithLeadingZeros) {
     lives.ShowNumber(-12);  // remainders -2 and -1 fall through to the pattern of 9
     EXPECT_EQ(Shown(lives, 1), kPatterns[9]);
     EXPECT_EQ(Shown(lives, 0), kPatterns[9]);
+
+    DigitDisplay single(1, 5.0f, 0.5f, 0.1f, 2.0f);
+    single.ShowNumber(42);
+    EXPECT_EQ(Shown(single, 0), kPatterns[2]);
 }
 
 // A segment that notes every colour it is given.
 struct RecordingSegment : SceneObject {
     RecordingSegment(std::vector<std::pair<int, int>>& log, int d, int s) : log(log), d(d), s(s) {}
+    ~RecordingSegment() override { log.push_back({-1, -1}); }
     void SetColor(D3DCOLOR c) override {
         log.push_back({d, s});
         SceneObject::SetColor(c);
@@ -79,7 +84,9 @@ TEST_F(DigitDisplayTest, EveryDigitGetsExactlySevenColoursInSegmentOrder) {
         for (int s = 0; s < kSegmentsPerDigit; ++s) expected.push_back({d, s});
     }
     EXPECT_EQ(log, expected);
+    log.clear();
     delete display;
+    EXPECT_EQ(log.size(), 21u) << "the display deletes every segment";
 }
 
 TEST_F(DigitDisplayTest, SegmentsAreHexagonsOnTheDigitGridFacingPlusZ) {

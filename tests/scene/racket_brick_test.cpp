@@ -42,7 +42,10 @@ TEST_F(RacketBrickTest, ABrickIsAnUnplacedCubeInItsColourFacingOutwards) {
         D3DVECTOR c = faces[f].Centre();
         EXPECT_TRUE(Near(c, 3 * outwards[f].x, 3 * outwards[f].y, 3 * outwards[f].z)) << "face " << f;
     }
+    IDirect3DRMMeshBuilder* cube = mesh.p;
+    mesh.p = nullptr;
     delete brick;
+    EXPECT_EQ(cube->Release(), 0u) << "the brick's frame held the only other reference";
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ TEST_F(SceneObjectTest, AFreshObjectIsWhiteUnattachedUnnamedAndHoldsTheOnlyRefer
     EXPECT_EQ(object->parentFrame, nullptr);
     EXPECT_EQ(object->name, nullptr);
     EXPECT_TRUE(object->ownsFrame);
+    EXPECT_TRUE(Near(object->position, 0, 0, 0));
+    EXPECT_TRUE(Near(object->velocity, 0, 0, 0));
     EXPECT_FALSE(viewManager.sceneChanged) << "building changes no picture yet";
     ASSERT_NE(object->frame, nullptr);
     EXPECT_EQ(object->frame->GetAppData(), reinterpret_cast<D3DRMAPPDATA>(object));
