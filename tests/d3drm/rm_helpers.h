@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 
 #include "platform/d3drm/d3drm.h"
@@ -83,7 +84,10 @@ inline int Channel(std::uint32_t rgb, int shift) { return static_cast<int>((rgb 
 inline ::testing::AssertionResult ColorNear(std::uint32_t actual, std::uint32_t expected, int tolerance) {
     for (int shift : {16, 8, 0}) {
         if (std::abs(Channel(actual, shift) - Channel(expected, shift)) > tolerance) {
-            return ::testing::AssertionFailure() << std::hex << "colour 0x" << actual << " is not near 0x" << expected;
+            char text[64];
+            std::snprintf(text, sizeof text, "colour 0x%06X is not near 0x%06X", static_cast<unsigned>(actual),
+                          static_cast<unsigned>(expected));
+            return ::testing::AssertionFailure() << text;
         }
     }
     return ::testing::AssertionSuccess();
