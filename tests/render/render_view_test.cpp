@@ -160,4 +160,37 @@ TEST_F(RenderViewTest, TwoTimerTicksMoveTheSceneByTheirSumInOneIdlePass) {
     mover->Release();
 }
 
+TEST_F(RenderViewTest, AnIdlePassWithNothingToDoNeitherMovesNorDraws) {
+    auto* view = new RenderView;
+    view->AttachWindow(window);
+    ASSERT_TRUE(view->deviceReady);
+    IDirect3DRMFrame* mover = nullptr;
+    retainedMode->CreateFrame(view->world, &mover);
+    ASSERT_NE(mover, nullptr);
+    mover->SetVelocity(view->scene, 10.0f, 0.0f, -5.0f, FALSE);
+    view->SetBackgroundRGB(1.0f, 0.0f, 0.0f);
+    ASSERT_TRUE(view->Draw());
+    ASSERT_EQ(Pixel(view, 320, 240), 0xFF0000u);
+    // Only a new picture would show this.
+    view->SetBackgroundRGB(0.0f, 0.0f, 1.0f);
+
+    viewManager.sceneChanged = false;
+    viewManager.tickTime = 0.0f;
+    viewManager.IdleRender();
+    D3DVECTOR at{1, 1, 1};
+    mover->GetPosition(view->scene, &at);
+    EXPECT_EQ(at.x, 0.0f);
+    EXPECT_EQ(at.z, 0.0f);
+    EXPECT_EQ(Pixel(view, 320, 240), 0xFF0000u) << "nothing to do, yet the device was drawn";
+
+    viewManager.tickTime = 0.5f;
+    viewManager.IdleRender();
+    mover->GetPosition(view->scene, &at);
+    EXPECT_NEAR(at.x, 5.0f, 1e-5f);
+    EXPECT_NEAR(at.z, -2.5f, 1e-5f);
+    EXPECT_EQ(Pixel(view, 320, 240), 0x0000FFu);
+    EXPECT_EQ(viewManager.tickTime, 0.0f);
+    mover->Release();
+}
+
 }  // namespace
