@@ -13,6 +13,8 @@
 #include "platform/d3drm/d3drm.h"
 #include "platform/d3drm/d3drm_testing.h"
 #include "platform/gl/gl_context.h"
+#include "platform/gl/gl_probe.h"
+#include "tests/support/gl_required.h"
 
 namespace rmtest {
 
@@ -101,7 +103,7 @@ protected:
 
     void SetUp() override {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        if (!gl::PrepareForWindows()) GTEST_SKIP() << "no OpenGL on this machine";
+        KESTROVA_REQUIRE_GL(gl::ProbeRenderer().available && gl::PrepareForWindows());
         window_ = SDL_CreateWindow("rm test", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         ASSERT_NE(window_, nullptr) << SDL_GetError();
         ASSERT_EQ(Direct3DRMCreate(rm.out()), D3DRM_OK);

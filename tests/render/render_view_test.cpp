@@ -3,9 +3,11 @@
 
 #include "app/main_window.h"
 #include "platform/d3drm/d3drm_testing.h"
+#include "platform/gl/gl_probe.h"
 #include "render/camera_rig.h"
 #include "render/graphics_startup.h"
 #include "tests/app/recording_view.h"
+#include "tests/support/gl_required.h"
 
 namespace {
 
@@ -15,6 +17,7 @@ class RenderViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetViewManager();
+        KESTROVA_REQUIRE_GL(plat::gl::ProbeRenderer().available);
         ASSERT_TRUE(viewManager.StartGraphics(nullptr));
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = DefWindowProcA;
