@@ -1,6 +1,7 @@
 // Pictures drawn offscreen through the OpenGL renderer and checked by pixel.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/ddraw/ddraw.h"
 #include "tests/d3drm/rm_helpers.h"
@@ -61,6 +62,37 @@ TEST_F(PictureTest, AFaceShowsItsFrontAndNeverItsBack) {
         Draw();
         EXPECT_TRUE(ColorNear(Pixel(kWidth / 2, kHeight / 2), kBackground, 0)) << std::hex << q;
         EXPECT_TRUE(ColorNear(PixelAt({-2, 0, 10}), kBackground, 0)) << std::hex << q;
+    }
+}
+
+TEST_F(PictureTest, TheNearerFaceHidesTheFartherWhicheverIsDrawnFirst) {
+    Ref<IDirect3DRMMeshBuilder> farMesh;
+    ASSERT_EQ(rm->CreateMeshBuilder(farMesh.out()), D3DRM_OK);
+    AddSquareFacingMinusZ(mesh, 1);
+    mesh->SetColor(RGB_MAKE(255, 0, 0));
+    AddSquareFacingMinusZ(farMesh, 3);
+    farMesh->SetColor(RGB_MAKE(0, 0, 255));
+    device->SetQuality(D3DRMRENDER_UNLITFLAT);
+    const Point nearAt{1, 0.5f, 5}, farAt{0, 0, 10};
+
+    for (bool nearFirst : {true, false}) {
+        SCOPED_TRACE(nearFirst ? "near added first" : "far added first");
+        Ref<IDirect3DRMFrame> group, first, second;
+        ASSERT_EQ(rm->CreateFrame(scene, group.out()), D3DRM_OK);
+        ASSERT_EQ(rm->CreateFrame(group, first.out()), D3DRM_OK);
+        ASSERT_EQ(rm->CreateFrame(group, second.out()), D3DRM_OK);
+        IDirect3DRMFrame* nearFrame = nearFirst ? first : second;
+        IDirect3DRMFrame* farFrame = nearFirst ? second : first;
+        nearFrame->SetPosition(scene, nearAt.x, nearAt.y, nearAt.z);
+        nearFrame->AddVisual(mesh);
+        farFrame->SetPosition(scene, farAt.x, farAt.y, farAt.z);
+        farFrame->AddVisual(farMesh);
+        Draw();
+        // Off-centre, so the overlap lies in one quadrant of the far square.
+        EXPECT_TRUE(ColorNear(PixelAt({nearAt.x, nearAt.y, nearAt.z}), 0xFF0000, 0));
+        EXPECT_TRUE(ColorNear(PixelAt({-2, -2, 10}), 0x0000FF, 0));
+        EXPECT_TRUE(ColorNear(PixelAt({-4, 0, 10}), kBackground, 0));
+        scene->DeleteChild(group);
     }
 }
 
@@ -215,6 +247,50 @@ TEST_F(PictureTest, ARebuiltDeviceDrawsAtItsNewSize) {
     EXPECT_TRUE(ColorNear(PixelAt({1.1f, 0, 10}), kBackground, 0));
     std::uint32_t rgb;
     EXPECT_FALSE(ReadDevicePixels(device, 250, 50, rgb));
+}
+
+TEST_F(PictureTest, AViewportOnPartOfTheDeviceDrawsOnlyThereWithRowsFromItsTop) {
+    // A small red square up and to the right of the camera's axis, and a
+    // wide green wall behind it that would fill the whole device.
+    AddSquareFacingMinusZ(mesh, 0.5f);
+    mesh->SetColor(RGB_MAKE(255, 0, 0));
+    Place(mesh, 2, 2, 10);
+    Ref<IDirect3DRMMeshBuilder> wall;
+    ASSERT_EQ(rm->CreateMeshBuilder(wall.out()), D3DRM_OK);
+    AddSquareFacingMinusZ(wall, 100);
+    wall->SetColor(RGB_MAKE(0, 255, 0));
+    Place(wall, 0, 0, 50);
+    device->SetQuality(D3DRMRENDER_UNLITFLAT);
+
+    const int left = 200, top = 20, width = 100, height = 80;
+    Ref<IDirect3DRMViewport> part;
+    ASSERT_EQ(rm->CreateViewport(device, camera, left, top, width, height, part.out()), D3DRM_OK);
+    constexpr std::uint32_t kOutside = 0x204060, kWall = 0x00FF00, kRed = 0xFF0000;
+    scene->SetSceneBackground(RGB_MAKE(0x20, 0x40, 0x60));
+    ASSERT_EQ(viewport->Clear(), D3DRM_OK);
+    scene->SetSceneBackground(RGB_MAKE(0, 0, 0));
+    ASSERT_EQ(part->Clear(), D3DRM_OK);
+    ASSERT_EQ(part->Render(scene), D3DRM_OK);
+    ASSERT_EQ(device->Update(), D3DRM_OK);
+
+    // 100 pixels per unit of x/z: the square's centre is 20 pixels right of
+    // and 20 above the viewport's centre (250, 60).
+    D3DVECTOR centre{2, 2, 10};
+    D3DRMVECTOR4D s;
+    part->Transform(&s, &centre);
+    EXPECT_NEAR(s.x / s.w, 270, 1e-3);
+    EXPECT_NEAR(s.y / s.w, 40, 1e-3);
+    EXPECT_TRUE(ColorNear(Pixel(270, 40), kRed, 0));
+    EXPECT_TRUE(ColorNear(Pixel(270, 80), kWall, 0)) << "mirrored up and down";
+    EXPECT_TRUE(ColorNear(Pixel(230, 40), kWall, 0)) << "mirrored left and right";
+    for (auto [x, y] : {std::pair{left, top}, {left + width - 1, top}, {left, top + height - 1},
+                        {left + width - 1, top + height - 1}}) {
+        EXPECT_TRUE(ColorNear(Pixel(x, y), kWall, 0)) << x << ", " << y;
+    }
+    for (auto [x, y] : {std::pair{left - 1, top}, {left, top - 1}, {left + width, top + 10}, {left + 10, top + height},
+                        {0, 0}, {kWidth - 1, kHeight - 1}, {250, 180}, {100, 60}}) {
+        EXPECT_TRUE(ColorNear(Pixel(x, y), kOutside, 0)) << x << ", " << y;
+    }
 }
 
 TEST_F(PictureTest, TickMovesFramesAndDrawsEveryViewport) {

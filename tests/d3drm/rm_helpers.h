@@ -7,11 +7,14 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 
 #include "platform/d3drm/d3drm.h"
 #include "platform/d3drm/d3drm_testing.h"
 #include "platform/gl/gl_context.h"
+#include "platform/gl/gl_probe.h"
+#include "tests/support/gl_required.h"
 
 namespace rmtest {
 
@@ -83,7 +86,10 @@ inline int Channel(std::uint32_t rgb, int shift) { return static_cast<int>((rgb 
 inline ::testing::AssertionResult ColorNear(std::uint32_t actual, std::uint32_t expected, int tolerance) {
     for (int shift : {16, 8, 0}) {
         if (std::abs(Channel(actual, shift) - Channel(expected, shift)) > tolerance) {
-            return ::testing::AssertionFailure() << std::hex << "colour 0x" << actual << " is not near 0x" << expected;
+            char text[64];
+            std::snprintf(text, sizeof text, "colour 0x%06X is not near 0x%06X", static_cast<unsigned>(actual),
+                          static_cast<unsigned>(expected));
+            return ::testing::AssertionFailure() << text;
         }
     }
     return ::testing::AssertionSuccess();
@@ -97,7 +103,7 @@ protected:
 
     void SetUp() override {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        if (!gl::PrepareForWindows()) GTEST_SKIP() << "no OpenGL on this machine";
+        KESTROVA_REQUIRE_GL(gl::ProbeRenderer().available && gl::PrepareForWindows());
         window_ = SDL_CreateWindow("rm test", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         ASSERT_NE(window_, nullptr) << SDL_GetError();
         ASSERT_EQ(Direct3DRMCreate(rm.out()), D3DRM_OK);

@@ -3,9 +3,11 @@
 
 #include "app/main_window.h"
 #include "platform/d3drm/d3drm_testing.h"
+#include "platform/gl/gl_probe.h"
 #include "render/camera_rig.h"
 #include "render/graphics_startup.h"
 #include "tests/app/recording_view.h"
+#include "tests/support/gl_required.h"
 
 namespace {
 
@@ -15,6 +17,7 @@ class RenderViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetViewManager();
+        KESTROVA_REQUIRE_GL(plat::gl::ProbeRenderer().available);
         ASSERT_TRUE(viewManager.StartGraphics(nullptr));
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = DefWindowProcA;
@@ -157,6 +160,39 @@ TEST_F(RenderViewTest, TwoTimerTicksMoveTheSceneByTheirSumInOneIdlePass) {
     viewManager.IdleRender();
     mover->GetPosition(view->scene, &at);
     EXPECT_NEAR(at.x, 1.32f, 1e-4f);
+    mover->Release();
+}
+
+TEST_F(RenderViewTest, AnIdlePassWithNothingToDoNeitherMovesNorDraws) {
+    auto* view = new RenderView;
+    view->AttachWindow(window);
+    ASSERT_TRUE(view->deviceReady);
+    IDirect3DRMFrame* mover = nullptr;
+    retainedMode->CreateFrame(view->world, &mover);
+    ASSERT_NE(mover, nullptr);
+    mover->SetVelocity(view->scene, 10.0f, 0.0f, -5.0f, FALSE);
+    view->SetBackgroundRGB(1.0f, 0.0f, 0.0f);
+    ASSERT_TRUE(view->Draw());
+    ASSERT_EQ(Pixel(view, 320, 240), 0xFF0000u);
+    // Only a new picture would show this.
+    view->SetBackgroundRGB(0.0f, 0.0f, 1.0f);
+
+    viewManager.sceneChanged = false;
+    viewManager.tickTime = 0.0f;
+    viewManager.IdleRender();
+    D3DVECTOR at{1, 1, 1};
+    mover->GetPosition(view->scene, &at);
+    EXPECT_EQ(at.x, 0.0f);
+    EXPECT_EQ(at.z, 0.0f);
+    EXPECT_EQ(Pixel(view, 320, 240), 0xFF0000u) << "nothing to do, yet the device was drawn";
+
+    viewManager.tickTime = 0.5f;
+    viewManager.IdleRender();
+    mover->GetPosition(view->scene, &at);
+    EXPECT_NEAR(at.x, 5.0f, 1e-5f);
+    EXPECT_NEAR(at.z, -2.5f, 1e-5f);
+    EXPECT_EQ(Pixel(view, 320, 240), 0x0000FFu);
+    EXPECT_EQ(viewManager.tickTime, 0.0f);
     mover->Release();
 }
 

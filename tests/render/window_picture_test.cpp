@@ -6,11 +6,13 @@
 
 #include "app/view_manager.h"
 #include "platform/d3drm/d3drm_testing.h"
+#include "platform/gl/gl_probe.h"
 #include "render/camera_rig.h"
 #include "render/graphics_startup.h"
 #include "render/render_view.h"
 #include "tests/app/recording_view.h"
 #include "tests/e2e/program_runner.h"
+#include "tests/support/gl_required.h"
 #include "tests/support/window_capture.h"
 
 namespace {
@@ -27,6 +29,7 @@ capture::Image Screenshot(const char* title) {
 TEST(WindowPicture, ALitCubeOnTheBackgroundAppearsInTheWindow) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "this test needs an X display";
     ResetViewManager();
+    KESTROVA_REQUIRE_GL(plat::gl::ProbeRenderer().available);
     ASSERT_TRUE(viewManager.StartGraphics(nullptr));
 
     WNDCLASSA windowClass{};

@@ -3,6 +3,8 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/gl/gl_context.h"
+#include "platform/gl/gl_probe.h"
+#include "tests/support/gl_required.h"
 #include "tests/win/win_test_support.h"
 
 namespace wintest {
@@ -171,11 +173,12 @@ TEST_F(WindowSystemTest, TheClassBrushPaintsAPlainWindow) {
 }
 
 TEST_F(WindowSystemTest, TheClassBrushPaintsAnOpenGlWindow) {
+    KESTROVA_REQUIRE_GL(gl::ProbeRenderer().available);
     EnsureClass("GreenGl", RecordingProc, 0, CreateSolidBrush(RGB(0, 127, 0)));
     HWND w = Make("GreenGl", 64, 48);
     ASSERT_NE(w, nullptr);
     SDL_Window* native = NativeWindowOf(w);
-    if (!(SDL_GetWindowFlags(native) & SDL_WINDOW_OPENGL)) GTEST_SKIP() << "no OpenGL on this machine";
+    ASSERT_TRUE(SDL_GetWindowFlags(native) & SDL_WINDOW_OPENGL) << "where there is OpenGL, windows carry it";
     ShowWindow(w, SW_SHOW);
     Drain();
     ASSERT_GE(CountSeen(w, WM_ERASEBKGND), 1);
