@@ -6,6 +6,7 @@
 
 #include "app/view_manager.h"
 #include "render/graphics_startup.h"
+#include "sound/midi_player.h"
 
 HINSTANCE instance = nullptr;
 HWND mainWindow = nullptr;
@@ -26,7 +27,12 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     instance = hInstance;
     // A start that failed is reported to whoever started us, not hidden behind 0.
     if (!InitInstance()) return 1;
-    return RunMessageLoop();
+    // Celesta on channel 0 for the brick notes; a silent game is still a game.
+    midiPlayer.Open();
+    midiPlayer.SendShortMessage(0xC0, 8, 0);
+    const int exitCode = RunMessageLoop();
+    midiPlayer.SetSong(nullptr);
+    return exitCode;
 }
 
 int RunMessageLoop() {

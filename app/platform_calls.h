@@ -5,6 +5,7 @@
 #include "platform/d3drm/d3drm.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/gdi/gdi.h"
+#include "platform/midi/mmsystem.h"
 #include "platform/win/host.h"
 #include "platform/win/window_system.h"
 
