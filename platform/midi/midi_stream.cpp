@@ -45,12 +45,16 @@ struct Stream {
     int callbacksRunning = 0;
     std::thread player;
 
-    // Both lock and state: the sink is not ours to make thread-safe.
+    // The sink is not ours to make thread-safe: one caller at a time.
     std::mutex sendLock;
 
     void Send(DWORD message) {
         std::lock_guard<std::mutex> guard(sendLock);
         sink->Send(message);
+    }
+    void AllNotesOff() {
+        std::lock_guard<std::mutex> guard(sendLock);
+        sink->AllNotesOff();
     }
     void Notify(UINT message, DWORD_PTR param1) {
         if (callback) callback(reinterpret_cast<HMIDIOUT>(this), message, instance, param1, 0);
@@ -205,7 +209,7 @@ MMRESULT midiStreamClose(HMIDISTRM handle) {
         std::lock_guard<std::mutex> guard(streamsLock);
         openStream = nullptr;
     }
-    stream->sink->AllNotesOff();
+    stream->AllNotesOff();
     stream->Notify(MOM_CLOSE, 0);
     delete stream;
     return MMSYSERR_NOERROR;
@@ -255,7 +259,7 @@ MMRESULT midiStreamStop(HMIDISTRM handle) {
         for (MIDIHDR* header : returned) header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
         stream->wake.notify_all();
     }
-    stream->sink->AllNotesOff();
+    stream->AllNotesOff();
     for (MIDIHDR* header : returned) stream->Notify(MOM_DONE, reinterpret_cast<DWORD_PTR>(header));
     return MMSYSERR_NOERROR;
 }

@@ -12,7 +12,9 @@
 #include "app/main_window.h"
 #include "platform/gl/gl_probe.h"
 #include "platform/win/native_window.h"
+#include "sound/midi_player.h"
 #include "tests/app/recording_view.h"
+#include "tests/support/recording_midi_sink.h"
 #include "tests/support/gl_required.h"
 
 namespace {
@@ -144,6 +146,21 @@ TEST_F(MainWindowTest, StartingBringsUpGraphicsAndTheTimerAndACloseEndsTheLoop) 
     EXPECT_FALSE(IsWindow(mainWindow));
     EXPECT_TRUE(windowDestroyed);
     EXPECT_FALSE(viewManager.started) << "graphics are shut down with the window";
+}
+
+TEST_F(MainWindowTest, AStartedGameOpensTheMidiPlayerOnCelestaAndLeavesItNoSong) {
+    KESTROVA_REQUIRE_GL(plat::gl::ProbeRenderer().available);
+    RecordingMidiSink sink;
+    SetMidiSinkForTesting(&sink);
+    SetArguments({"/usr/games/kestrova"});
+    PostQuitMessage(0);  // the loop ends at its first message
+    EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOW), 0);
+    EXPECT_NE(midiPlayer.stream, nullptr) << "opened, and left for the static destructor to close";
+    EXPECT_EQ(sink.Messages(), std::vector<DWORD>{0x08C0}) << "program 8 on channel 0";
+    EXPECT_EQ(midiPlayer.song, nullptr);
+    EXPECT_EQ(midiPlayer.chunkLength, 0u);
+    midiPlayer.Close();
+    SetMidiSinkForTesting(nullptr);
 }
 
 TEST_F(MainWindowTest, WhilePausedTimerMessagesAreDroppedAndTheGameGoesOnAfterwards) {
