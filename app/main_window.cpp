@@ -5,11 +5,13 @@
 #include <new>
 
 #include "app/view_manager.h"
+#include "game/game_view.h"
 #include "render/graphics_startup.h"
 #include "sound/midi_player.h"
 
 HINSTANCE instance = nullptr;
 HWND mainWindow = nullptr;
+GameView* gameView = nullptr;
 char programDirectory[MAX_PATH] = {};
 bool paused = false;
 bool windowDestroyed = false;
@@ -18,9 +20,6 @@ UINT_PTR timerId = 0;
 const char kWindowTitle[] = "Kestrova";
 const char kWindowClass[] = "KestrovaWin";
 
-// Static initialisation order matters: the view manager exists before WinMain
-// and outlives every view.
-ViewManager viewManager;
 
 int WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     FindProgramDirectory();
@@ -115,6 +114,7 @@ bool StartGame(HWND) {
     // No Retained Mode object means no view can be built: a failed start, quietly.
     if (!retainedMode) return false;
     try {
+        CreateGameView(mainWindow);
         if (timerId == 0) timerId = SetTimer(mainWindow, 0, kTickMilliseconds, nullptr);
         ShowWindow(mainWindow, SW_SHOW);
         return true;
@@ -122,6 +122,12 @@ bool StartGame(HWND) {
         // Out of memory while the game is set up: end quietly, as a failed start.
         return false;
     }
+}
+
+// The view list owns the view; the graphics shutdown deletes it.
+void CreateGameView(HWND window) {
+    gameView = new GameView;
+    gameView->AttachWindow(window);
 }
 
 void OnEnterIdle(WPARAM source, HWND idleWindow) {
@@ -132,6 +138,7 @@ void OnEnterIdle(WPARAM source, HWND idleWindow) {
 
 void OnDestroy(HWND window) {
     if (viewManager.started) viewManager.ShutdownGraphics();
+    gameView = nullptr;  // deleted with the other views
     KillTimer(window, 0);
     PostQuitMessage(0);
 }

@@ -8,6 +8,7 @@ class GameView;
 
 extern HINSTANCE instance;
 extern HWND mainWindow;
+extern GameView* gameView;
 extern char programDirectory[MAX_PATH];
 extern bool paused;
 extern bool windowDestroyed;
@@ -22,6 +23,7 @@ void RegisterMainClass();
 HWND CreateMainWindow();
 bool InitInstance();
 bool StartGame(HWND window);
+void CreateGameView(HWND window);
 int RunMessageLoop();
 void IdleStep();
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

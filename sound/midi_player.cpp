@@ -7,7 +7,6 @@
 
 // Constant-initialised, so it exists before any code runs; its destructor
 // closes the stream at exit.
-MidiPlayer midiPlayer;
 
 MidiPlayer::~MidiPlayer() { Close(); }
 
