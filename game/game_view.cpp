@@ -109,8 +109,7 @@ SceneObject* GameView::CreateBrick(float halfSize, D3DCOLOR color) { return ::Cr
 void GameView::PlaceBrick(int slot, float x, float y, float z) {
     const int r1 = std::rand();
     const int r2 = std::rand();
-    const D3DCOLOR color = 0xFF000000u | ((static_cast<DWORD>(r1) & 0xFF) << 16) | static_cast<DWORD>(r2);
-    SceneObject* brick = CreateBrick(3.0f, color);
+    SceneObject* brick = CreateBrick(3.0f, BrickColor(r1, r2));
     bricks[slot] = brick;
     bricksLeft += 1;
     brick->SetParentFrame(world);

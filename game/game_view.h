@@ -32,6 +32,11 @@ public:
     void ResetBall();
     void EndGame();
 
+    // The mouse ray's point on the racket plane; false when the ray runs along it.
+    bool RacketPoint(unsigned x, unsigned y, float& hx, float& hz);
+    void AimRacketNormal(float hx, float hz);
+    void PlaceRacket(float hx, float hz);
+
     SceneObject* bricks[kBrickSlots];
     bool inPlay;
     int bricksLeft;
@@ -47,9 +52,12 @@ public:
 
 private:
     void PlaceBrick(int slot, float x, float y, float z);
-    bool RacketPoint(unsigned x, unsigned y, float& hx, float& hz);
-    void AimRacketNormal(float hx, float hz);
     void RemoveBrick(int slot);
 };
 
 constexpr int kStartLives = 5;
+
+// A brick's colour from two draws of rand: opaque, red from the first.
+constexpr D3DCOLOR BrickColor(int r1, int r2) {
+    return 0xFF000000u | ((static_cast<DWORD>(r1) & 0xFF) << 16) | static_cast<DWORD>(r2);
+}

@@ -64,7 +64,10 @@ void GameView::OnMouseMove(unsigned x, unsigned y, WPARAM keys) {
     lastMouseY = static_cast<int>(y);
 
     float hx = 0, hz = 0;
-    if (!RacketPoint(x, y, hx, hz)) return;
+    if (RacketPoint(x, y, hx, hz)) PlaceRacket(hx, hz);
+}
+
+void GameView::PlaceRacket(float hx, float hz) {
     hx = Clamp(hx);
     hz = Clamp(hz);
     AimRacketNormal(hx, hz);
