@@ -1,0 +1,135 @@
+// The real game in a real (offscreen) main window: the GameView bound to a
+// window of the main class, driven through the main window procedure, with
+// the MIDI player writing to a recording sink.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/main_window.h"
+#include "game/game_view.h"
+#include "render/camera_rig.h"
+#include "render/graphics_startup.h"
+#include "scene/ball.h"
+#include "scene/court.h"
+#include "scene/digit_display.h"
+#include "scene/racket.h"
+#include "sound/midi_player.h"
+#include "sound/note_effects.h"
+#include "tests/app/recording_view.h"
+#include "tests/support/gl_required.h"
+#include "tests/support/recording_midi_sink.h"
+#include "tests/win/win_test_support.h"
+
+namespace gametest {
+
+using namespace wintest;
+
+constexpr DWORD kClap = 0x99u | 39u << 8 | 127u << 16;
+
+// Handles what a test left in the queue and drops a WM_QUIT; paint messages
+// stay until a window is painted, so they must be dispatched.
+inline void DrainQueue() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message != WM_QUIT) DispatchMessageA(&msg);
+    }
+}
+
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetViewManager();
+        instance = GetModuleHandleA(nullptr);
+        paused = false;
+        windowDestroyed = false;
+        timerId = 0;
+        prevCell = CellIndex{-1, -1, -1};
+        lastMouseX = lastMouseY = 0;
+        finalScore = 0;
+        racketNormal = D3DVECTOR{0.0f, 0.70710677f, 0.70710677f};
+        std::memset(noteSlots, 0, sizeof noteSlots);
+        SetMidiSinkForTesting(&sink);
+        midiPlayer.Open();
+        KESTROVA_REQUIRE_GL(viewManager.StartGraphics(nullptr));
+        RegisterMainClass();
+        mainWindow = CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
+                                     nullptr, instance, nullptr);
+        ASSERT_NE(mainWindow, nullptr);
+        ShowWindow(mainWindow, SW_SHOW);
+        std::srand(12345);
+        CreateGameView(mainWindow);
+        game = gameView;
+        ASSERT_NE(game, nullptr);
+        ASSERT_TRUE(game->deviceReady);
+        sink.Clear();
+    }
+    void TearDown() override {
+        SetModalHook(nullptr);
+        if (mainWindow && IsWindow(mainWindow)) DestroyWindow(mainWindow);
+        DrainQueue();
+        mainWindow = nullptr;
+        gameView = nullptr;
+        ResetViewManager();
+        midiPlayer.Close();
+        SetMidiSinkForTesting(nullptr);
+        paused = false;
+    }
+
+    int Claps() {
+        int n = 0;
+        for (DWORD m : sink.Messages()) n += m == kClap;
+        return n;
+    }
+    int BricksStanding() const {
+        int n = 0;
+        for (SceneObject* brick : game->bricks) n += brick != nullptr;
+        return n;
+    }
+    // Puts the ball in flight at p with velocity v, as a hit would.
+    void Fly(D3DVECTOR p, D3DVECTOR v) {
+        game->ball->SetPosition(p.x, p.y, p.z);
+        game->ball->SetVelocity(v.x, v.y, v.z);
+        game->inPlay = true;
+    }
+    // The client pixel where a world point appears.
+    void PixelOf(D3DVECTOR world, unsigned& x, unsigned& y) {
+        D3DRMVECTOR4D s{};
+        game->viewport->Transform(&s, &world);
+        x = static_cast<unsigned>(std::lround(s.x / s.w));
+        y = static_cast<unsigned>(std::lround(s.y / s.w));
+    }
+    // What digit display shows, read off its segments as digits, most
+    // significant first; '?' for a pattern that is no digit.
+    static std::string Shown(DigitDisplay* display) {
+        static const char* const patterns[10] = {"1110111", "0010010", "1011101", "1011011", "0111010",
+                                                 "1101011", "1101111", "1010010", "1111111", "1111011"};
+        std::string digits;
+        for (int d = display->digitCount - 1; d >= 0; --d) {
+            std::string pattern;
+            for (int s = 0; s < kSegmentsPerDigit; ++s) pattern += display->digits[d][s]->color == kSegmentLit ? '1' : '0';
+            char shown = '?';
+            for (int v = 0; v < 10; ++v) {
+                if (pattern == patterns[v]) shown = static_cast<char>('0' + v);
+            }
+            digits += shown;
+        }
+        return digits;
+    }
+
+    GameView* game = nullptr;
+    RecordingMidiSink sink;
+};
+
+inline ::testing::AssertionResult Near(D3DVECTOR v, float x, float y, float z, float tolerance = 1e-3f) {
+    if (std::fabs(v.x - x) <= tolerance && std::fabs(v.y - y) <= tolerance && std::fabs(v.z - z) <= tolerance) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "(" << v.x << ", " << v.y << ", " << v.z << ") is not near (" << x << ", "
+                                         << y << ", " << z << ")";
+}
+
+}  // namespace gametest
