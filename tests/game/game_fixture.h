@@ -48,6 +48,7 @@ protected:
         windowDestroyed = false;
         timerId = 0;
         prevCell = CellIndex{-1, -1, -1};
+        gravity = D3DVECTOR{0.0f, 0.0f, -9.81f};
         lastMouseX = lastMouseY = 0;
         finalScore = 0;
         racketNormal = D3DVECTOR{0.0f, 0.70710677f, 0.70710677f};
