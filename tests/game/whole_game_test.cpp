@@ -218,6 +218,7 @@ protected:
         for (int i = -kFine; i <= kFine; ++i) {
             for (int j = -kFine; j <= kFine; ++j) {
                 const float hx = centreX + i * stepX / kFine, hz = centreZ + j * stepZ / kFine;
+                if (hx < loX || hx > hiX || hz < loZ || hz > hiZ) continue;  // off the window
                 const float c = Cost(hx, hz, target);
                 if (c < best) best = c, bestX = hx, bestZ = hz;
             }
@@ -227,7 +228,8 @@ protected:
         float bestPixel = 1e30f;
         for (int dx = -3; dx <= 3; ++dx) {
             for (int dy = -3; dy <= 3; ++dy) {
-                const int x = static_cast<int>(cx) + dx, y = static_cast<int>(cy) + dy;
+                const int x = std::clamp(static_cast<int>(cx), 0, width - 1) + dx;
+                const int y = std::clamp(static_cast<int>(cy), 0, height - 1) + dy;
                 if (x < 0 || y < 0 || x >= width || y >= height) continue;
                 float hx = 0, hz = 0;
                 if (!RayPoint(x, y, hx, hz)) continue;
@@ -235,7 +237,7 @@ protected:
                 if (c < bestPixel) bestPixel = c, px = x, py = y;
             }
         }
-        ASSERT_LT(bestPixel, 1e30f) << "no pixel in the window";
+        ASSERT_LT(bestPixel, 1e30f) << "no pixel in the window near " << bestX << ", " << bestZ;
         if (bestPixel < 100.0f) ++aimedHits;
     }
 
