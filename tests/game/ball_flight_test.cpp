@@ -28,11 +28,15 @@ protected:
 };
 
 TEST_F(BallFlightTest, TheBallFollowsItsParabolaAndChangesColourAtTheOpenFront) {
+    // Every component follows the same law, whichever way gravity pulls.
+    gravity = D3DVECTOR{0.5f, -2.0f, kG};
     Fly({1, -52, 3}, {10, 40, -5});
     Tick();
     const float t = kDt;
-    EXPECT_TRUE(Near(game->ball->position, 1 + 10 * t, -52 + 40 * t, 3 - 5 * t + 0.5f * kG * t * t, 1e-4f));
-    EXPECT_TRUE(Near(game->ball->velocity, 10, 40, -5 + kG * t, 1e-4f));
+    EXPECT_TRUE(Near(game->ball->position, 1 + 10 * t + 0.25f * t * t, -52 + 40 * t - t * t,
+                     3 - 5 * t + 0.5f * kG * t * t, 1e-4f));
+    EXPECT_TRUE(Near(game->ball->velocity, 10 + 0.5f * t, 40 - 2 * t, -5 + kG * t, 1e-4f));
+    gravity = D3DVECTOR{0, 0, kG};
     EXPECT_EQ(game->ball->color, 0xFFFFFFFFu) << "white inside the box";
     Tick();
     EXPECT_EQ(game->ball->color, 0xFFFFFFFFu);
@@ -120,6 +124,10 @@ TEST_F(BallFlightTest, CellsTruncateTowardsZeroAndOnlyTheFirstAxisOutsideIsMarke
     EXPECT_EQ(prevCell.x, 0) << "checking stopped at y";
     EXPECT_EQ(prevCell.y, -1) << "-61 is outside";
     EXPECT_EQ(prevCell.z, 5);
+    prevCell = CellIndex{3, 3, 3};
+    Fly({5, -60, 5}, {0, 0, 0});
+    Tick();
+    EXPECT_EQ(prevCell.y, -1) << "-60 is exactly one cell short of the grid";
     gravity = D3DVECTOR{0, 0, -9.81f};
 }
 
@@ -163,17 +171,17 @@ TEST_F(BallFlightTest, AJumpOverACellTakesItsBrickForTheSameScore) {
     ClearBricks();
     gravity = D3DVECTOR{0, 0, 0};
     Put(555);
-    Put(535);
-    prevCell = CellIndex{5, 1, 5};
+    Put(545);
+    prevCell = CellIndex{5, 3, 5};
     game->hitCount = 0;
     game->score = 0;
     Fly({5, 5, 5}, {0, 1, 0});
     Tick();
     EXPECT_EQ(game->bricks[555], nullptr);
-    EXPECT_EQ(game->bricks[535], nullptr) << "the cell jumped over";
+    EXPECT_EQ(game->bricks[545], nullptr) << "the cell jumped over";
     EXPECT_EQ(game->score, 2) << "both score 1";
     EXPECT_EQ(game->bricksLeft, 1) << "the corner brick";
-    EXPECT_EQ(prevCell.y, 3) << "the midpoint is remembered";
+    EXPECT_EQ(prevCell.y, 4) << "the midpoint is remembered";
     gravity = D3DVECTOR{0, 0, -9.81f};
 }
 

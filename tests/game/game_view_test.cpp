@@ -1,3 +1,4 @@
+#include "platform/d3drm/d3drm_testing.h"
 #include "tests/game/game_fixture.h"
 
 namespace {
@@ -30,6 +31,38 @@ TEST_F(GameViewTest, BindingBuildsLevelOneAndTheWaitingBall) {
     EXPECT_TRUE(Near(game->cameraRig->position, 0, -300, 0));
     EXPECT_TRUE(Near(game->court->maxCorner, 50, 50, 50));
     EXPECT_EQ(game->scene->GetSceneBackground() & 0xFFFFFFu, 0x007F00u);
+    EXPECT_TRUE(Near(game->scoreDisplay->position, 70, -150, 50));
+    EXPECT_TRUE(Near(game->livesDisplay->position, -50, -150, 50));
+
+    // A view not yet bound holds no game.
+    auto* fresh = new GameView;  // the view list owns it from here
+    EXPECT_FALSE(fresh->inPlay);
+    EXPECT_EQ(fresh->level, 0);
+    EXPECT_EQ(fresh->lives, 5);
+    EXPECT_EQ(fresh->bricksLeft, 0);
+    EXPECT_EQ(fresh->ball, nullptr);
+}
+
+// The lights as a player sees them: the back wall, facing the camera, takes
+// the ambient light and the first directional one; the floor, facing up, is
+// lit to full by the second.
+TEST_F(GameViewTest, TheLightsLightTheCourtAsDesigned) {
+    for (SceneObject*& brick : game->bricks) {
+        delete brick;
+        brick = nullptr;
+    }
+    ASSERT_TRUE(game->Draw());
+    auto pixel = [&](D3DVECTOR world) {
+        unsigned x = 0, y = 0;
+        PixelOf(world, x, y);
+        std::uint32_t rgb = 0;
+        EXPECT_TRUE(ReadDevicePixels(game->device, static_cast<int>(x), static_cast<int>(y), rgb));
+        return static_cast<int>((rgb >> 16) & 0xFF);
+    };
+    const int backWall = pixel(D3DVECTOR{-30, 50, -30});  // 250 x (0.5 ambient + 0.5 x 0.70)
+    EXPECT_NEAR(backWall, 213, 8);
+    const int floor = pixel(D3DVECTOR{-30, 0, -50});  // ambient and both lights: full
+    EXPECT_GE(floor, 240);
 }
 
 TEST_F(GameViewTest, LevelTwoIsAShellOfThreeHundredAndSixAndLevelThreeIsNothing) {
