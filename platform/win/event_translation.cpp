@@ -64,7 +64,8 @@ void OnKey(const SDL_KeyboardEvent& key, bool down) {
     // The event's own modifiers: a lost Alt release cannot leave every later key a system key.
     bool alt = (key.keysym.mod & KMOD_ALT) != 0 || vk == VK_MENU;
     bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0;
-    bool sys = alt && !ctrl;  // Ctrl+Alt is AltGr: ordinary keys
+    // Ctrl+Alt is AltGr: ordinary keys. F10 is the menu key, a system key even alone.
+    bool sys = (alt && !ctrl) || vk == VK_F10;
     // Repeat count 1, scan code, context (Alt), previous state, transition.
     std::uint32_t bits = 1 | ((static_cast<std::uint32_t>(key.keysym.scancode) & 0xFF) << 16);
     if (alt) bits |= 1u << 29;

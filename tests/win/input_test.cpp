@@ -146,6 +146,31 @@ TEST_F(InputTest, AltF4EndsInCloseAndTheDefaultProcedureDestroys) {
     Drain();
 }
 
+TEST_F(InputTest, F10AndKeysHeldWithAltAreSystemKeys) {
+    HWND w = Shown("InputSysKeys");
+    PushKey(w, SDLK_F10, true);
+    PushKey(w, SDLK_F10, false);
+    PushKey(w, SDLK_LALT, true, KMOD_LALT);
+    PushKey(w, SDLK_x, true, KMOD_LALT);
+    PushKey(w, SDLK_x, false, KMOD_LALT);
+    PushKey(w, SDLK_LALT, false);
+    auto got = Input(Drain());
+    ASSERT_GE(got.size(), 5u);
+    EXPECT_EQ(got[0].message, WM_SYSKEYDOWN);
+    EXPECT_EQ(got[0].wParam, static_cast<WPARAM>(VK_F10));
+    EXPECT_EQ(got[0].lParam & (1 << 29), 0) << "Alt was not down";
+    EXPECT_EQ(got[1].message, WM_SYSKEYUP);
+    EXPECT_EQ(got[1].wParam, static_cast<WPARAM>(VK_F10));
+    EXPECT_EQ(got[2].message, WM_SYSKEYDOWN);
+    EXPECT_EQ(got[2].wParam, static_cast<WPARAM>(VK_MENU));
+    EXPECT_EQ(got[3].message, WM_SYSKEYDOWN);
+    EXPECT_EQ(got[3].wParam, static_cast<WPARAM>('X'));
+    EXPECT_NE(got[3].lParam & (1 << 29), 0);
+    EXPECT_EQ(got[4].message, WM_SYSKEYUP);
+    EXPECT_EQ(got[4].wParam, static_cast<WPARAM>('X'));
+    for (const MSG& m : got) EXPECT_NE(m.message, WM_KEYDOWN) << "key " << m.wParam;
+}
+
 TEST_F(InputTest, TheCloseBoxSendsClose) {
     HWND w = MakeWindow("InputCloseBox");
     ShowWindow(w, SW_SHOW);
