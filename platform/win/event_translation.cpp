@@ -189,23 +189,27 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
             w->shown = Shown::Minimized;
-            ReportSize(*w, SIZE_MINIMIZED);
+            DropFocusInside(handle);
+            if ((w = Find(handle))) ReportSize(*w, SIZE_MINIMIZED);
             break;
         case SDL_WINDOWEVENT_MAXIMIZED:
             w->shown = Shown::Maximized;
             ReportSize(*w, SIZE_MAXIMIZED);
             break;
-        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_RESTORED: {
+            bool wasMinimized = w->shown == Shown::Minimized;
             w->shown = Shown::Normal;
             ReportSize(*w, SIZE_RESTORED);
+            if (wasMinimized) Restored(handle);
             break;
+        }
         case SDL_WINDOWEVENT_FOCUS_GAINED: {
             HWND focus = GetFocus();
             if (!focus || TopLevelOf(focus) != handle) Activate(handle);
             break;
         }
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            DropFocusInside(handle);
+            Deactivated(handle);
             break;
         case SDL_WINDOWEVENT_CLOSE:
             // The close box goes the old way: WM_SYSCOMMAND, whose default makes WM_CLOSE.

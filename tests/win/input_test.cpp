@@ -222,5 +222,44 @@ TEST_F(InputTest, FocusFollowsActivationAndTheSystem) {
     EXPECT_EQ(CountSeen(first, WM_KEYDOWN), 1);
 }
 
+TEST_F(InputTest, AMinimisedWindowGetsTheFocusOnlyWhenRestored) {
+    HWND w = Shown("InputMinimised");
+    ASSERT_EQ(GetFocus(), w);
+    ShowWindow(w, SW_MINIMIZE);
+    Drain();
+    EXPECT_EQ(GetFocus(), nullptr);
+    Log().clear();
+
+    ShowWindow(w, SW_SHOW);
+    EXPECT_EQ(GetFocus(), nullptr) << "shown, still minimised";
+    // A box over it, answered and gone: the game behind it stays paused.
+    EnsureClass("InputMinimisedBox");
+    HWND box = CreatePlainWindowExA(0, "InputMinimisedBox", "", WS_POPUP | WS_CAPTION, 0, 0, 120, 60, w, nullptr,
+                                    nullptr, nullptr);
+    ASSERT_NE(box, nullptr);
+    ModalSession session = BeginModal(w, box);
+    EXPECT_EQ(GetFocus(), box);
+    EndModal(session);
+    DestroyWindow(box);
+    EXPECT_EQ(GetFocus(), nullptr);
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_GAINED);
+    Drain();
+    EXPECT_EQ(GetFocus(), nullptr) << "activated by the system, still minimised";
+    EXPECT_EQ(CountSeen(w, WM_SETFOCUS), 0);
+
+    ShowWindow(w, SW_RESTORE);
+    EXPECT_EQ(GetFocus(), w);
+    EXPECT_EQ(CountSeen(w, WM_SETFOCUS), 1);
+
+    // The same when the system minimises and restores it.
+    PushWindowEvent(w, SDL_WINDOWEVENT_MINIMIZED);
+    Drain();
+    EXPECT_EQ(GetFocus(), nullptr);
+    PushWindowEvent(w, SDL_WINDOWEVENT_RESTORED);
+    Drain();
+    EXPECT_EQ(GetFocus(), w);
+    EXPECT_EQ(CountSeen(w, WM_SETFOCUS), 2);
+}
+
 }  // namespace
 }  // namespace wintest
