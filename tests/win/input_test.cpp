@@ -239,6 +239,9 @@ TEST_F(InputTest, AMinimisedWindowGetsTheFocusOnlyWhenRestored) {
     ASSERT_NE(box, nullptr);
     ModalSession session = BeginModal(w, box);
     EXPECT_EQ(GetFocus(), box);
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_GAINED);  // the disabled owner clicked
+    Drain();
+    EXPECT_EQ(GetFocus(), box);
     EndModal(session);
     DestroyWindow(box);
     EXPECT_EQ(GetFocus(), nullptr);
@@ -259,6 +262,16 @@ TEST_F(InputTest, AMinimisedWindowGetsTheFocusOnlyWhenRestored) {
     Drain();
     EXPECT_EQ(GetFocus(), w);
     EXPECT_EQ(CountSeen(w, WM_SETFOCUS), 2);
+
+    // Restored after the system made another program active: the focus waits for the activation.
+    PushWindowEvent(w, SDL_WINDOWEVENT_MINIMIZED);
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_LOST);
+    PushWindowEvent(w, SDL_WINDOWEVENT_RESTORED);
+    Drain();
+    EXPECT_EQ(GetFocus(), nullptr);
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_GAINED);
+    Drain();
+    EXPECT_EQ(GetFocus(), w);
 }
 
 }  // namespace
