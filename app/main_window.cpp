@@ -38,8 +38,10 @@ int RunMessageLoop() {
     MSG msg{};
     for (;;) {
         if (!paused) IdleStep();
-        // An error result would otherwise turn the loop into a spin.
-        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) break;
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        // An error is no quit: msg holds the last message, not an exit code.
+        if (got == -1) return 1;
+        if (got == 0) break;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -64,7 +64,8 @@ void OnKey(const SDL_KeyboardEvent& key, bool down) {
     // The event's own modifiers: a lost Alt release cannot leave every later key a system key.
     bool alt = (key.keysym.mod & KMOD_ALT) != 0 || vk == VK_MENU;
     bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0;
-    bool sys = alt && !ctrl;  // Ctrl+Alt is AltGr: ordinary keys
+    // Ctrl+Alt is AltGr: ordinary keys. F10 is the menu key, a system key even alone.
+    bool sys = (alt && !ctrl) || vk == VK_F10;
     // Repeat count 1, scan code, context (Alt), previous state, transition.
     std::uint32_t bits = 1 | ((static_cast<std::uint32_t>(key.keysym.scancode) & 0xFF) << 16);
     if (alt) bits |= 1u << 29;
@@ -188,23 +189,27 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
             w->shown = Shown::Minimized;
-            ReportSize(*w, SIZE_MINIMIZED);
+            DropFocusInside(handle);
+            if ((w = Find(handle))) ReportSize(*w, SIZE_MINIMIZED);
             break;
         case SDL_WINDOWEVENT_MAXIMIZED:
             w->shown = Shown::Maximized;
             ReportSize(*w, SIZE_MAXIMIZED);
             break;
-        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_RESTORED: {
+            bool wasMinimized = w->shown == Shown::Minimized;
             w->shown = Shown::Normal;
             ReportSize(*w, SIZE_RESTORED);
+            if (wasMinimized) Restored(handle);
             break;
+        }
         case SDL_WINDOWEVENT_FOCUS_GAINED: {
             HWND focus = GetFocus();
             if (!focus || TopLevelOf(focus) != handle) Activate(handle);
             break;
         }
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            DropFocusInside(handle);
+            Deactivated(handle);
             break;
         case SDL_WINDOWEVENT_CLOSE:
             // The close box goes the old way: WM_SYSCOMMAND, whose default makes WM_CLOSE.

@@ -34,6 +34,7 @@ struct Timer {
     Uint64 interval;
     TIMERPROC proc;
     Uint64 due;
+    bool queued = false;  // a tick seen with PM_NOREMOVE waits among the posted messages
 };
 std::vector<Timer> timers;
 UINT_PTR nextThreadTimerId = 0x7FFF;
@@ -52,15 +53,28 @@ void PumpAll() {
     while (SDL_PollEvent(&event)) TranslateSdlEvent(event);
 }
 
-bool FetchPosted(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
-    std::lock_guard<std::mutex> lock(postedMutex);
-    for (auto it = posted.begin(); it != posted.end(); ++it) {
-        if (!Matches(*it, filter, min, max)) continue;
-        *out = *it;
-        if (remove) posted.erase(it);
-        return true;
+// A queued tick has been taken: the timer runs again from now.
+void TickTaken(const MSG& tick) {
+    for (Timer& t : timers) {
+        if (t.queued && t.window == tick.hwnd && t.id == tick.wParam) {
+            t.queued = false;
+            t.due = SDL_GetTicks64() + t.interval;
+        }
     }
-    return false;
+}
+
+bool FetchPosted(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
+    {
+        std::lock_guard<std::mutex> lock(postedMutex);
+        auto it = std::find_if(posted.begin(), posted.end(),
+                               [&](const MSG& m) { return Matches(m, filter, min, max); });
+        if (it == posted.end()) return false;
+        *out = *it;
+        if (!remove) return true;
+        posted.erase(it);
+    }
+    if (out->message == WM_TIMER) TickTaken(*out);
+    return true;
 }
 
 bool NeedsPaint(const Window& w) {
@@ -100,11 +114,18 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
     Uint64 now = SDL_GetTicks64();
     for (Timer& t : timers) {
         MSG tick = MakeMessage(t.window, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc));
-        if (t.due > now || !Matches(tick, filter, min, max)) continue;
+        if (t.queued || t.due > now || !Matches(tick, filter, min, max)) continue;
         *out = tick;
-        // The next tick is one interval after this one is taken, not after it
-        // was due: a program that was blocked finds one tick, never a backlog.
-        if (remove) t.due = now + t.interval;
+        if (remove) {
+            // The next tick is one interval after this one is taken, not after it
+            // was due: a program that was blocked finds one tick, never a backlog.
+            t.due = now + t.interval;
+        } else {
+            // Once seen, the tick is in the queue: what is posted later comes after it.
+            t.queued = true;
+            std::lock_guard<std::mutex> lock(postedMutex);
+            posted.push_back(tick);
+        }
         return true;
     }
     return false;
@@ -115,7 +136,7 @@ int TimeToNextTimer(HWND filter, UINT min, UINT max) {
     Uint64 now = SDL_GetTicks64();
     Uint64 best = ~Uint64{0};
     for (const Timer& t : timers) {
-        if (!Matches(MakeMessage(t.window, WM_TIMER, 0, 0), filter, min, max)) continue;
+        if (t.queued || !Matches(MakeMessage(t.window, WM_TIMER, 0, 0), filter, min, max)) continue;
         best = std::min(best, t.due > now ? t.due - now : 0);
     }
     if (best == ~Uint64{0}) return -1;
@@ -147,6 +168,13 @@ void QueueInput(const MSG& msg) {
 void ForgetQueued(HWND handle) {
     {
         std::lock_guard<std::mutex> lock(postedMutex);
+        // The first WM_QUIT posted to the window outlives it as the queue's quit.
+        for (const MSG& m : posted) {
+            if (m.hwnd == handle && m.message == WM_QUIT && !quitPending) {
+                quitPending = true;
+                quitCode = static_cast<int>(m.wParam);
+            }
+        }
         posted.erase(std::remove_if(posted.begin(), posted.end(), [&](const MSG& m) { return m.hwnd == handle; }),
                      posted.end());
     }

@@ -9,6 +9,7 @@ namespace win {
 namespace {
 
 HWND focus = nullptr;
+HWND active = nullptr;  // the top-level window last activated; it may be minimised
 
 bool IsTopLevel(const Window& w) { return (w.style & WS_CHILD) == 0; }
 
@@ -19,13 +20,39 @@ bool IsTopLevel(const Window& w) { return (w.style & WS_CHILD) == 0; }
 void Activate(HWND handle) {
     Window* w = Find(handle);
     if (!w || !w->enabled || !w->visible) return;
+    active = handle;
+    // A minimised window is active without the focus: a box closed over a
+    // minimised game must not unpause a game nobody sees.
+    if (w->shown == Shown::Minimized) {
+        MoveFocus(nullptr);
+        return;
+    }
     HWND target = handle;
     if (Find(w->lastFocus) && IsChild(handle, w->lastFocus)) target = w->lastFocus;
     MoveFocus(target);
 }
 
+void Restored(HWND handle) {
+    if (active == handle) Activate(handle);
+}
+
+void Deactivated(HWND handle) {
+    if (active == handle) active = nullptr;
+    DropFocusInside(handle);
+}
+
 void DropFocusInside(HWND handle) {
     if (focus && (focus == handle || IsChild(handle, focus))) MoveFocus(nullptr);
+}
+
+void FocusLeaves(HWND handle) {
+    if (!focus || (focus != handle && !IsChild(handle, focus))) return;
+    Window* w = Find(handle);
+    Window* parent = w && !IsTopLevel(*w) ? Find(w->parent) : nullptr;
+    if (parent && !parent->destroying && !IsDisabledForInput(parent->handle))
+        MoveFocus(parent->handle);
+    else
+        MoveFocus(nullptr);
 }
 
 void MoveFocus(HWND to) {
@@ -104,12 +131,16 @@ BOOL ShowWindow(HWND window, int command) {
         if (!(w = win::Find(window))) return wasVisible;
         w->visible = false;
         if (w->native) SDL_HideWindow(w->native);
-        win::DropFocusInside(window);
+        win::FocusLeaves(window);
         return wasVisible;
     }
 
+    // Minimising or restoring a hidden window shows it through the change of
+    // state: WM_SIZE tells the window, WM_SHOWWINDOW does not come.
+    bool showsByState = !w->visible && win::IsTopLevel(*w) && (minimize || command == SW_RESTORE);
+    if (showsByState) w->lastSizeKind = ~WPARAM{0};
     if (!w->visible) {
-        SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
+        if (!showsByState) SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
         if (!(w = win::Find(window))) return wasVisible;
         w->visible = true;
         w->needsPaint = true;
@@ -122,7 +153,7 @@ BOOL ShowWindow(HWND window, int command) {
     // state itself and WM_SIZE is sent from here; a later SDL event repeating it
     // sends nothing.
     if (minimize) {
-        if (w->shown != win::Shown::Minimized) {
+        if (w->shown != win::Shown::Minimized || showsByState) {
             SDL_MinimizeWindow(w->native);
             w->shown = win::Shown::Minimized;
             win::DropFocusInside(window);
@@ -134,7 +165,7 @@ BOOL ShowWindow(HWND window, int command) {
         SDL_MaximizeWindow(w->native);
         w->shown = win::Shown::Maximized;
         win::ReportSize(*w, SIZE_MAXIMIZED);
-    } else if (w->shown == win::Shown::Minimized &&
+    } else if ((w->shown == win::Shown::Minimized || showsByState) &&
                (command == SW_RESTORE || command == SW_SHOWNORMAL || command == SW_SHOWDEFAULT)) {
         SDL_RestoreWindow(w->native);
         w->shown = win::Shown::Normal;

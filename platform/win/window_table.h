@@ -72,10 +72,18 @@ void ClientSize(const Window& window, int* width, int* height);
 // The focus moves; sends WM_KILLFOCUS and WM_SETFOCUS as SetFocus does.
 void MoveFocus(HWND to);
 // A top-level window becomes active: the focus goes to it, or back to the
-// child inside it that had it last. Nothing for a hidden or disabled window.
+// child inside it that had it last. Nothing for a hidden or disabled window;
+// a minimised one becomes active with the focus nowhere.
 void Activate(HWND handle);
+// A minimised window is back: the focus returns if it is the active window.
+void Restored(HWND handle);
+// The system took the activation elsewhere.
+void Deactivated(HWND handle);
 // The focus leaves the window if it is in it or in one of its children.
 void DropFocusInside(HWND handle);
+// The same for a window being hidden or destroyed: a child hands the focus
+// to its parent, a top-level window to nobody.
+void FocusLeaves(HWND handle);
 
 // Queue side of a window going away.
 void ForgetQueued(HWND handle);

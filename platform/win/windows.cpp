@@ -220,14 +220,15 @@ BOOL DestroyWindow(HWND handle) {
     win::Window* w = win::Find(handle);
     if (!w || w->destroying) return FALSE;
     w->destroying = true;
-    if (w->visible && !(w->style & WS_CHILD) && w->native) SDL_HideWindow(w->native);
+    // Hidden first: a child as ShowWindow hides it (WM_SHOWWINDOW, its parent
+    // takes the focus), a top-level window without a message. Either way the
+    // focus has left before WM_DESTROY.
+    if (w->visible && (w->style & WS_CHILD)) ShowWindow(handle, SW_HIDE);
+    if (w->visible && w->native) SDL_HideWindow(w->native);
     w->visible = false;
+    win::FocusLeaves(handle);
 
     SendMessageA(handle, WM_DESTROY, 0, 0);
-
-    // Focus inside the window leaves it: after WM_DESTROY, as the old platform did.
-    HWND focus = GetFocus();
-    if (focus && (focus == handle || IsChild(handle, focus))) win::MoveFocus(nullptr);
 
     // Children and owned windows go with it.
     std::vector<HWND> dependants;

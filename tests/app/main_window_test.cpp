@@ -271,6 +271,18 @@ TEST_F(MainWindowTest, CommandsChangeNothingAndFocusLossAfterDestructionDoesNotP
     EXPECT_FALSE(paused);
 }
 
+TEST(MessageLoopTest, AFailedGetMessageEndsTheProgramAsAFailure) {
+    // A fresh process, so the window system starts here, on a video driver that is not there.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("SDL_VIDEODRIVER", "kestrova-no-such-driver", 1);
+            paused = true;  // no idle pass: only GetMessageA is asked
+            std::exit(RunMessageLoop());
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
 TEST_F(MainWindowTest, WithoutARenderingDeviceTheStartFailsAfterTellingThePlayer) {
     setenv("KESTROVA_DESKTOP_BPP", "15", 1);  // a depth no device renders at
     std::vector<std::string> captions;

@@ -146,6 +146,31 @@ TEST_F(InputTest, AltF4EndsInCloseAndTheDefaultProcedureDestroys) {
     Drain();
 }
 
+TEST_F(InputTest, F10AndKeysHeldWithAltAreSystemKeys) {
+    HWND w = Shown("InputSysKeys");
+    PushKey(w, SDLK_F10, true);
+    PushKey(w, SDLK_F10, false);
+    PushKey(w, SDLK_LALT, true, KMOD_LALT);
+    PushKey(w, SDLK_x, true, KMOD_LALT);
+    PushKey(w, SDLK_x, false, KMOD_LALT);
+    PushKey(w, SDLK_LALT, false);
+    auto got = Input(Drain());
+    ASSERT_GE(got.size(), 5u);
+    EXPECT_EQ(got[0].message, WM_SYSKEYDOWN);
+    EXPECT_EQ(got[0].wParam, static_cast<WPARAM>(VK_F10));
+    EXPECT_EQ(got[0].lParam & (1 << 29), 0) << "Alt was not down";
+    EXPECT_EQ(got[1].message, WM_SYSKEYUP);
+    EXPECT_EQ(got[1].wParam, static_cast<WPARAM>(VK_F10));
+    EXPECT_EQ(got[2].message, WM_SYSKEYDOWN);
+    EXPECT_EQ(got[2].wParam, static_cast<WPARAM>(VK_MENU));
+    EXPECT_EQ(got[3].message, WM_SYSKEYDOWN);
+    EXPECT_EQ(got[3].wParam, static_cast<WPARAM>('X'));
+    EXPECT_NE(got[3].lParam & (1 << 29), 0);
+    EXPECT_EQ(got[4].message, WM_SYSKEYUP);
+    EXPECT_EQ(got[4].wParam, static_cast<WPARAM>('X'));
+    for (const MSG& m : got) EXPECT_NE(m.message, WM_KEYDOWN) << "key " << m.wParam;
+}
+
 TEST_F(InputTest, TheCloseBoxSendsClose) {
     HWND w = MakeWindow("InputCloseBox");
     ShowWindow(w, SW_SHOW);
@@ -195,6 +220,58 @@ TEST_F(InputTest, FocusFollowsActivationAndTheSystem) {
     PushKey(first, SDLK_b, true);
     Drain();
     EXPECT_EQ(CountSeen(first, WM_KEYDOWN), 1);
+}
+
+TEST_F(InputTest, AMinimisedWindowGetsTheFocusOnlyWhenRestored) {
+    HWND w = Shown("InputMinimised");
+    ASSERT_EQ(GetFocus(), w);
+    ShowWindow(w, SW_MINIMIZE);
+    Drain();
+    EXPECT_EQ(GetFocus(), nullptr);
+    Log().clear();
+
+    ShowWindow(w, SW_SHOW);
+    EXPECT_EQ(GetFocus(), nullptr) << "shown, still minimised";
+    // A box over it, answered and gone: the game behind it stays paused.
+    EnsureClass("InputMinimisedBox");
+    HWND box = CreatePlainWindowExA(0, "InputMinimisedBox", "", WS_POPUP | WS_CAPTION, 0, 0, 120, 60, w, nullptr,
+                                    nullptr, nullptr);
+    ASSERT_NE(box, nullptr);
+    ModalSession session = BeginModal(w, box);
+    EXPECT_EQ(GetFocus(), box);
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_GAINED);  // the disabled owner clicked
+    Drain();
+    EXPECT_EQ(GetFocus(), box);
+    EndModal(session);
+    DestroyWindow(box);
+    EXPECT_EQ(GetFocus(), nullptr);
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_GAINED);
+    Drain();
+    EXPECT_EQ(GetFocus(), nullptr) << "activated by the system, still minimised";
+    EXPECT_EQ(CountSeen(w, WM_SETFOCUS), 0);
+
+    ShowWindow(w, SW_RESTORE);
+    EXPECT_EQ(GetFocus(), w);
+    EXPECT_EQ(CountSeen(w, WM_SETFOCUS), 1);
+
+    // The same when the system minimises and restores it.
+    PushWindowEvent(w, SDL_WINDOWEVENT_MINIMIZED);
+    Drain();
+    EXPECT_EQ(GetFocus(), nullptr);
+    PushWindowEvent(w, SDL_WINDOWEVENT_RESTORED);
+    Drain();
+    EXPECT_EQ(GetFocus(), w);
+    EXPECT_EQ(CountSeen(w, WM_SETFOCUS), 2);
+
+    // Restored after the system made another program active: the focus waits for the activation.
+    PushWindowEvent(w, SDL_WINDOWEVENT_MINIMIZED);
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_LOST);
+    PushWindowEvent(w, SDL_WINDOWEVENT_RESTORED);
+    Drain();
+    EXPECT_EQ(GetFocus(), nullptr);
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_GAINED);
+    Drain();
+    EXPECT_EQ(GetFocus(), w);
 }
 
 }  // namespace

@@ -178,6 +178,38 @@ TEST_F(QueueTest, DestroyingAWindowDropsItsMessagesAndTimers) {
     EXPECT_NE(again, w);
 }
 
+TEST_F(QueueTest, TheFirstQuitPostedToAWindowOutlivesIt) {
+    HWND w = MakeWindow("QueueQuitWindow");
+    Drain();
+    PostMessageA(w, WM_QUIT, 7, 0);
+    PostMessageA(w, WM_QUIT, 8, 0);
+    PostMessageA(w, WM_USER, 0, 0);
+    ASSERT_TRUE(DestroyWindow(w));
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_QUIT);
+    EXPECT_EQ(m.hwnd, nullptr);
+    EXPECT_EQ(m.wParam, 7u);
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) << "the later quit went with the window";
+}
+
+TEST_F(QueueTest, ATimerSeenWithoutRemovingStaysAheadOfLaterPosts) {
+    HWND w = Make("QueueTimerAhead");
+    Drain();
+    SetTimer(w, 3, 200, nullptr);
+    Sleep(250);
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE));
+    ASSERT_EQ(m.message, WM_TIMER);
+    PostMessageA(w, WM_USER + 3, 0, 0);
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_TIMER);
+    EXPECT_EQ(m.wParam, 3u);
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_USER + 3u);
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) << "one tick, not a second one";
+}
+
 TEST_F(QueueTest, DestroySendsDestroyThenNcDestroyAndTakesChildrenAlong) {
     HWND parent = MakeWindow("QueueFamily");
     EnsureClass("QueueFamilyChild");

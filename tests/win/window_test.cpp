@@ -137,6 +137,65 @@ TEST_F(WindowSystemTest, MinimisedWindowsHaveAnEmptyClientArea) {
     EXPECT_EQ(Log()[restored].lParam, MAKELPARAM(300, 200));
 }
 
+TEST_F(WindowSystemTest, MinimisingOrRestoringAHiddenWindowShowsItWithASizeNotAShowMessage) {
+    HWND w = Make("HiddenMinimise", 300, 200);
+    Log().clear();
+    EXPECT_FALSE(ShowWindow(w, SW_MINIMIZE));
+    EXPECT_TRUE(IsWindowVisible(w));
+    EXPECT_EQ(CountSeen(w, WM_SHOWWINDOW), 0);
+    int size = IndexSeen(w, WM_SIZE);
+    ASSERT_GE(size, 0);
+    EXPECT_EQ(Log()[size].wParam, SIZE_MINIMIZED);
+    EXPECT_EQ(Log()[size].lParam, 0);
+    EXPECT_EQ(GetFocus(), nullptr);
+
+    // Restoring a hidden window that was never minimised: its size is the same, WM_SIZE still comes.
+    HWND other = Make("HiddenMinimise", 300, 200);
+    Log().clear();
+    EXPECT_FALSE(ShowWindow(other, SW_RESTORE));
+    EXPECT_TRUE(IsWindowVisible(other));
+    EXPECT_EQ(CountSeen(other, WM_SHOWWINDOW), 0);
+    ASSERT_EQ(CountSeen(other, WM_SIZE), 1);
+    size = IndexSeen(other, WM_SIZE);
+    EXPECT_EQ(Log()[size].wParam, SIZE_RESTORED);
+    EXPECT_EQ(Log()[size].lParam, MAKELPARAM(300, 200));
+    EXPECT_EQ(GetFocus(), other);
+}
+
+TEST_F(WindowSystemTest, FocusLeavesADestroyedWindowBeforeItsDestroy) {
+    HWND parent = Make("FocusFamily");
+    ShowWindow(parent, SW_SHOW);
+    EnsureClass("FocusFamilyChild");
+    HWND child = CreateWindowExA(0, "FocusFamilyChild", "", WS_CHILD | WS_VISIBLE, 5, 5, 50, 20, parent,
+                                 reinterpret_cast<HMENU>(7), nullptr, nullptr);
+    ASSERT_NE(child, nullptr);
+    SetFocus(child);
+    Drain();
+    Log().clear();
+    ASSERT_TRUE(DestroyWindow(child));
+    int hidden = IndexSeen(child, WM_SHOWWINDOW);
+    int lost = IndexSeen(child, WM_KILLFOCUS);
+    int gained = IndexSeen(parent, WM_SETFOCUS);
+    int destroyed = IndexSeen(child, WM_DESTROY);
+    ASSERT_GE(hidden, 0);
+    EXPECT_EQ(Log()[hidden].wParam, static_cast<WPARAM>(FALSE));
+    EXPECT_LT(hidden, lost);
+    EXPECT_LT(lost, gained);
+    EXPECT_LT(gained, destroyed);
+    EXPECT_EQ(Log()[lost].wParam, reinterpret_cast<WPARAM>(parent));
+    EXPECT_EQ(GetFocus(), parent);
+
+    Log().clear();
+    HWND top = MakeWindow("FocusFamily");
+    ShowWindow(top, SW_SHOW);
+    ASSERT_EQ(GetFocus(), top);
+    ASSERT_TRUE(DestroyWindow(top));
+    lost = IndexSeen(top, WM_KILLFOCUS);
+    ASSERT_GE(lost, 0);
+    EXPECT_LT(lost, IndexSeen(top, WM_DESTROY));
+    EXPECT_EQ(GetFocus(), nullptr);
+}
+
 TEST_F(WindowSystemTest, UserDataKeepsAWholePointer) {
     HWND w = Make("UserData");
     static int target;
