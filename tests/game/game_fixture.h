@@ -21,6 +21,7 @@
 #include "sound/note_effects.h"
 #include "tests/app/recording_view.h"
 #include "tests/support/gl_required.h"
+#include "tests/support/vector_near.h"
 #include "tests/support/recording_midi_sink.h"
 #include "tests/win/win_test_support.h"
 
@@ -125,12 +126,6 @@ protected:
     RecordingMidiSink sink;
 };
 
-inline ::testing::AssertionResult Near(D3DVECTOR v, float x, float y, float z, float tolerance = 1e-3f) {
-    if (std::fabs(v.x - x) <= tolerance && std::fabs(v.y - y) <= tolerance && std::fabs(v.z - z) <= tolerance) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "(" << v.x << ", " << v.y << ", " << v.z << ") is not near (" << x << ", "
-                                         << y << ", " << z << ")";
-}
+using testsupport::Near;
 
 }  // namespace gametest

@@ -11,6 +11,7 @@
 #include "platform/d3drm/d3drm_testing.h"
 #include "render/graphics_startup.h"
 #include "tests/d3drm/rm_helpers.h"
+#include "tests/support/vector_near.h"
 
 namespace scenetest {
 
@@ -85,12 +86,6 @@ inline std::vector<FaceData> FacesOf(IDirect3DRMMeshBuilder* mesh) {
 inline float Dot(D3DVECTOR a, D3DVECTOR b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 inline D3DVECTOR Minus(D3DVECTOR a, D3DVECTOR b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
-inline ::testing::AssertionResult Near(D3DVECTOR v, float x, float y, float z, float tolerance = 1e-3f) {
-    if (std::fabs(v.x - x) <= tolerance && std::fabs(v.y - y) <= tolerance && std::fabs(v.z - z) <= tolerance) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "(" << v.x << ", " << v.y << ", " << v.z << ") is not near (" << x << ", "
-                                         << y << ", " << z << ")";
-}
+using testsupport::Near;
 
 }  // namespace scenetest
