@@ -1,0 +1,25 @@
+// The old C runtime's low-level file calls, on POSIX.
+#pragma once
+
+constexpr int _O_RDONLY = 0x0000;
+constexpr int _O_WRONLY = 0x0001;
+constexpr int _O_RDWR = 0x0002;
+constexpr int _O_SEQUENTIAL = 0x0020;
+constexpr int _O_CREAT = 0x0100;
+constexpr int _O_TRUNC = 0x0200;
+constexpr int _O_EXCL = 0x0400;
+constexpr int _O_BINARY = 0x8000;
+
+constexpr int _S_IWRITE = 0x0080;
+constexpr int _S_IREAD = 0x0100;
+
+// Returns a descriptor, or -1 with errno set. pmode is read only with _O_CREAT.
+int _open(const char* path, int oflag, int pmode = 0);
+// Return the number of bytes moved (0 at end of file), or -1 with errno set.
+int _read(int fd, void* buffer, unsigned int count);
+int _write(int fd, const void* buffer, unsigned int count);
+// Return 0, or -1 with errno set.
+int _close(int fd);
+// Flushes the file's data to the disk.
+int _commit(int fd);
+int _getpid();

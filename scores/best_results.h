@@ -1,0 +1,15 @@
+// The best-results flow run when the main window closes, apart from its two dialogs.
+#pragma once
+
+#include <cstdint>
+
+// ShowBestResults passes the two modal dialogs in: askName shows dialog 101 with
+// NameDialogProc and returns how it ended (1 for OK, with enteredName filled);
+// showResults shows dialog 102 with ResultsDialogProc over highScoreTable's
+// count and records, each line made by FormatResultLine.
+struct BestResultsDialogs {
+    intptr_t (*askName)();
+    void (*showResults)();
+};
+
+void RunBestResults(const BestResultsDialogs& dialogs);

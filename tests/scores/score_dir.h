@@ -1,0 +1,67 @@
+// Each test in a working directory of its own, with a fresh table.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "game/game_state.h"
+#include "scores/high_score_table.h"
+
+class ScoreDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home_ = std::filesystem::current_path();
+        char pattern[] = "/tmp/kestrova-scores-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        std::filesystem::current_path(dir_);
+        highScoreTable = {};
+        finalScore = 0;
+    }
+    void TearDown() override {
+        std::filesystem::current_path(home_);
+        std::filesystem::remove_all(dir_);
+        finalScore = 0;
+    }
+
+    static std::vector<unsigned char> ReadScoreFile() {
+        std::ifstream in(kScoreFileName, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static void WriteScoreFile(const std::vector<unsigned char>& bytes) {
+        std::ofstream out(kScoreFileName, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    static void PutInt(std::vector<unsigned char>& bytes, int32_t value) {
+        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<unsigned char>(static_cast<uint32_t>(value) >> (8 * i)));
+    }
+    static void PutRecord(std::vector<unsigned char>& bytes, const std::string& name, int32_t score) {
+        std::string field = name;
+        field.resize(kNameFieldSize, '\0');
+        bytes.insert(bytes.end(), field.begin(), field.end());
+        PutInt(bytes, score);
+    }
+    // A file of the given records, count field equal to their number.
+    static std::vector<unsigned char> TableBytes(const std::vector<std::pair<std::string, int32_t>>& records) {
+        std::vector<unsigned char> bytes;
+        PutInt(bytes, static_cast<int32_t>(records.size()));
+        for (const auto& [name, score] : records) PutRecord(bytes, name, score);
+        return bytes;
+    }
+    static std::vector<std::string> DirEntries() {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(".")) names.push_back(entry.path().filename());
+        return names;
+    }
+
+private:
+    std::filesystem::path home_;
+    std::filesystem::path dir_;
+};
