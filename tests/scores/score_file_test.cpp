@@ -45,7 +45,7 @@ protected:
     }
     static std::vector<std::pair<std::string, int32_t>> FullTable() {
         std::vector<std::pair<std::string, int32_t>> records;
-        for (int k = 0; k < kMaxRecords; ++k) records.push_back({"p" + std::to_string(k), 1000 - 100 * k});
+        for (int k = 0; k < kMaxRecords; ++k) records.push_back({"player" + std::to_string(k), 1000 - 100 * k});
         return records;
     }
 };
@@ -92,6 +92,7 @@ TEST_F(ScoreFileTest, FullTableNotBeatenLeavesFileAsItWasAndShowsTheTen) {
     EXPECT_EQ(tableShown.records[9].score, 100);
 }
 
+// The place made for the new entry held a longer name; none of it reaches the file.
 TEST_F(ScoreFileTest, BeatingTheTenthDropsIt) {
     WriteScoreFile(TableBytes(FullTable()));
     Run(550, "mid");
