@@ -117,6 +117,12 @@ bool SaveScores() {
         std::remove(temporary.c_str());
         return false;
     }
+    // The rename itself reaches the disk only with its directory.
+    const int directory = _open(".", _O_RDONLY);
+    if (directory >= 0) {
+        _commit(directory);
+        _close(directory);
+    }
     return true;
 }
 
