@@ -150,6 +150,15 @@ constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
 constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
 constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
 
+// Dialog and control styles, and the button notification.
+constexpr DWORD DS_SETFONT = 0x40;
+constexpr DWORD DS_MODALFRAME = 0x80;
+constexpr DWORD ES_AUTOHSCROLL = 0x80;
+constexpr DWORD BS_PUSHBUTTON = 0x0;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
+constexpr DWORD SS_LEFT = 0x0;
+constexpr WORD BN_CLICKED = 0;
+
 // What WM_CREATE's lParam points to.
 struct CREATESTRUCTA {
     LPVOID lpCreateParams;
@@ -218,5 +227,15 @@ DWORD GetTickCount();
 
 // A modal box with the text and an OK button; returns IDOK once closed.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// Dialogs from the templates of the program's resource script (there is one
+// module, so the instance is not consulted). DialogBoxParamA runs a modal
+// loop until EndDialog and returns its result; -1 for a missing template or
+// a null procedure. Edit, button and static controls; text is UTF-8.
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogProc, LPARAM initParam);
+BOOL EndDialog(HWND dialog, INT_PTR result);
+HWND GetDlgItem(HWND dialog, int id);
+int GetDlgCtrlID(HWND control);
+LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace plat
