@@ -109,6 +109,22 @@ TEST_F(DialogBoxTest, ANameTypedWithBackspaceAndEnterComesBackWholeAndTheOwnerHa
     EXPECT_GT(IndexSeen(owner_, WM_SETFOCUS), IndexSeen(owner_, WM_KILLFOCUS));
 }
 
+TEST_F(DialogBoxTest, CaretKeysEditWhereTheCaretIs) {
+    SetModalHook([](HWND box) {
+        Tap(box, SDLK_DELETE);  // the caret starts before "old"
+        Tap(box, SDLK_RIGHT);
+        PushText(box, "\xC3\xA9");  // é after the l
+        Tap(box, SDLK_END);
+        Tap(box, SDLK_LEFT);
+        Tap(box, SDLK_BACKSPACE);  // the é goes; the d stays
+        Tap(box, SDLK_HOME);
+        PushText(box, "X");
+        Tap(box, SDLK_RETURN);
+    });
+    EXPECT_EQ(Run(kNameDialog), IDOK);
+    EXPECT_EQ(seen.name, "Xld");
+}
+
 TEST_F(DialogBoxTest, EscapeAndTheCloseBoxCancel) {
     SetModalHook([](HWND box) {
         PushText(box, "abc");
