@@ -113,6 +113,70 @@ bool PushButton::SpaceUp() {
     return clicked;
 }
 
+std::string_view CutUtf8(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    std::size_t end = maxBytes;
+    while (end > 0 && IsContinuation(text[end])) --end;
+    return text.substr(0, end);
+}
+
+std::size_t CopyUtf8(std::string_view text, char* buffer, std::size_t size) {
+    if (!buffer || size == 0) return 0;
+    std::string_view part = CutUtf8(text, size - 1);
+    std::copy(part.begin(), part.end(), buffer);
+    buffer[part.size()] = '\0';
+    return part.size();
+}
+
+void EditText::SetText(std::string_view utf8) {
+    text_.assign(utf8.substr(0, utf8.find('\0')));
+    caret_ = 0;
+    scroll_ = 0;
+}
+
+bool EditText::Insert(std::string_view utf8) {
+    std::size_t room = limit_ > text_.size() ? limit_ - text_.size() : 0;
+    std::string_view part = CutUtf8(utf8, room);
+    text_.insert(caret_, part);
+    caret_ += part.size();
+    return part.size() == utf8.size();
+}
+
+void EditText::Backspace() {
+    if (caret_ == 0) return;
+    std::size_t start = caret_;
+    Left();
+    text_.erase(caret_, start - caret_);
+}
+
+void EditText::Delete() {
+    if (caret_ >= text_.size()) return;
+    std::size_t n = FirstCharLength(std::string_view(text_).substr(caret_));
+    text_.erase(caret_, n);
+}
+
+void EditText::Left() {
+    if (caret_ == 0) return;
+    do --caret_;
+    while (caret_ > 0 && IsContinuation(text_[caret_]));
+}
+
+void EditText::Right() {
+    if (caret_ < text_.size()) caret_ += FirstCharLength(std::string_view(text_).substr(caret_));
+}
+
+void EditText::KeepCaretInSight(int visibleWidth, const TextMeasure& measure) {
+    int at = measure.TextWidth(std::string_view(text_).substr(0, caret_));
+    if (at < scroll_) {
+        // Going left, show a quarter of the box before the caret, as the old control jumped.
+        scroll_ = std::max(0, at - visibleWidth / 4);
+    } else if (at > scroll_ + visibleWidth - 1) {
+        scroll_ = at - visibleWidth + 1;
+    }
+    int full = measure.TextWidth(text_);
+    if (full - scroll_ < visibleWidth - 1) scroll_ = std::max(0, full - visibleWidth + 1);
+}
+
 MessageBoxLayout LayoutMessageBox(std::string_view text, bool withIcon, const TextMeasure& measure,
                                   int maxTextWidth, int maxHeight) {
     constexpr int kMargin = 14, kIconSize = 32, kGap = 12, kButtonHeight = 26, kMinButtonWidth = 80;

@@ -75,6 +75,47 @@ private:
     bool spaceDown_ = false;
 };
 
+// The longest leading part of text no longer than maxBytes that does not
+// end inside a character.
+std::string_view CutUtf8(std::string_view text, std::size_t maxBytes);
+
+// WM_GETTEXT's copy: at most size-1 bytes of whole characters and a NUL;
+// returns the bytes copied, the NUL not counted. Nothing for a size of 0.
+std::size_t CopyUtf8(std::string_view text, char* buffer, std::size_t size);
+
+// A single-line edit control's text and caret, in bytes of UTF-8, and how far
+// its text is scrolled to the left so the caret stays in sight.
+class EditText {
+public:
+    // The old platform's default: what the user may type, in bytes.
+    static constexpr std::size_t kDefaultLimit = 32767;
+
+    const std::string& text() const { return text_; }
+    std::size_t caret() const { return caret_; }
+    int scroll() const { return scroll_; }
+
+    // Caret and scroll back to the start. The limit holds only for typing.
+    void SetText(std::string_view utf8);
+    void SetLimit(std::size_t bytes) { limit_ = bytes; }
+    // Typed text at the caret, as many whole characters as the limit allows;
+    // false when not all of it fitted.
+    bool Insert(std::string_view utf8);
+    void Backspace();
+    void Delete();
+    void Left();
+    void Right();
+    void Home() { caret_ = 0; }
+    void End() { caret_ = text_.size(); }
+    // Scrolls so the caret is inside a box visibleWidth pixels wide.
+    void KeepCaretInSight(int visibleWidth, const TextMeasure& measure);
+
+private:
+    std::string text_;
+    std::size_t caret_ = 0;
+    std::size_t limit_ = kDefaultLimit;
+    int scroll_ = 0;
+};
+
 // Where everything of a message box goes, in client pixels.
 struct MessageBoxLayout {
     int width = 0, height = 0;

@@ -20,6 +20,7 @@ using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using LONG_PTR = std::intptr_t;
 using UINT_PTR = std::uintptr_t;
+using INT_PTR = std::intptr_t;
 using HRESULT = std::int32_t;
 using COLORREF = DWORD;
 using LPSTR = char*;
@@ -67,6 +68,8 @@ struct MSG {
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
+// A dialog procedure answers TRUE for a message it handled, FALSE otherwise.
+using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 
 struct WNDCLASSA {
     UINT style;

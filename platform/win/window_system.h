@@ -125,6 +125,8 @@ constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
 constexpr LPCSTR MAKEINTRESOURCEA(WORD id) {
     return reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(id));
 }
+// The program is built for ANSI, where the plain name is the A one.
+constexpr LPCSTR MAKEINTRESOURCE(WORD id) { return MAKEINTRESOURCEA(id); }
 constexpr bool IS_INTRESOURCE(LPCSTR name) { return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0; }
 inline const LPCSTR IDC_ARROW = MAKEINTRESOURCEA(32512);
 
@@ -149,6 +151,15 @@ constexpr DWORD WS_TABSTOP = 0x00010000;
 constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
 constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
 constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
+
+// Dialog and control styles, and the button notification.
+constexpr DWORD DS_SETFONT = 0x40;
+constexpr DWORD DS_MODALFRAME = 0x80;
+constexpr DWORD ES_AUTOHSCROLL = 0x80;
+constexpr DWORD BS_PUSHBUTTON = 0x0;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
+constexpr DWORD SS_LEFT = 0x0;
+constexpr WORD BN_CLICKED = 0;
 
 // What WM_CREATE's lParam points to.
 struct CREATESTRUCTA {
@@ -218,5 +229,15 @@ DWORD GetTickCount();
 
 // A modal box with the text and an OK button; returns IDOK once closed.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// Dialogs from the templates of the program's resource script (there is one
+// module, so the instance is not consulted). DialogBoxParamA runs a modal
+// loop until EndDialog and returns its result; -1 for a missing template or
+// a null procedure. Edit, button and static controls; text is UTF-8.
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogProc, LPARAM initParam);
+BOOL EndDialog(HWND dialog, INT_PTR result);
+HWND GetDlgItem(HWND dialog, int id);
+int GetDlgCtrlID(HWND control);
+LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace plat
