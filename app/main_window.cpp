@@ -7,6 +7,7 @@
 #include "app/view_manager.h"
 #include "game/game_view.h"
 #include "render/graphics_startup.h"
+#include "scores/best_results_dialogs.h"
 #include "sound/midi_player.h"
 
 HINSTANCE instance = nullptr;
@@ -173,6 +174,7 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         OnPaint(window);
         return 0;
     case WM_CLOSE:
+        ShowBestResults();
         DestroyWindow(window);
         return 0;
     case WM_KEYDOWN:

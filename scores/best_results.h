@@ -8,7 +8,7 @@
 // showResults shows dialog 102 with ResultsDialogProc over highScoreTable's
 // count and records, each line made by FormatResultLine.
 struct BestResultsDialogs {
-    intptr_t (*askName)();
+    intptr_t (*askName)();  // the dialog's result
     void (*showResults)();
 };
 
