@@ -48,4 +48,13 @@ TEST(ResultLineTest, BytesOfAnotherEncodingShowAsQuestionMarks) {
     EXPECT_EQ(Columns(Line("\xC8\xE2\xE0\xED", 3)), 42u);
 }
 
+TEST(ResultLineTest, TheEdgesOfUtf8AreKeptOrRefusedWhole) {
+    // The lowest two-byte and four-byte leads are characters; an overlong
+    // four-byte form and a lead beyond F4 are not.
+    EXPECT_EQ(Line("\xC2\xA9", 1).substr(0, 3), "\xC2\xA9 ");
+    EXPECT_EQ(Line("\xF0\x9F\x98\x80", 1).substr(0, 5), "\xF0\x9F\x98\x80 ");
+    EXPECT_EQ(Line("\xF0\x8F\xBF\xBF", 1).substr(0, 5), "???? ");
+    EXPECT_EQ(Line("\xF8\x90\x80\x80", 1).substr(0, 5), "???? ");
+}
+
 }  // namespace

@@ -207,6 +207,15 @@ TEST_F(ScoreFileTest, CancelSavesNothingAndShowsTheTableAsLoaded) {
     EXPECT_EQ(tableShown.count, 2);
     EXPECT_STREQ(tableShown.records[1].name, "b");
     EXPECT_EQ(tableShown.records[1].score, 40);
+
+    // A full table whose tenth entry the cancelled score would have dropped
+    // shows all ten as they were.
+    const auto full = TableBytes(FullTable());
+    WriteScoreFile(full);
+    Run(5000, "nobody", 2);
+    EXPECT_EQ(ReadScoreFile(), full);
+    EXPECT_EQ(tableShown.count, 10);
+    for (int k = 0; k < kMaxRecords; ++k) EXPECT_EQ(tableShown.records[k].score, 1000 - 100 * k) << k;
 }
 
 // Descriptors stop at the lowest free one: the next open of any file fails.
