@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "tests/support/drain_queue.h"
 #include "platform/gl/gl_probe.h"
 #include "platform/win/native_window.h"
 #include "sound/midi_player.h"
@@ -25,14 +26,6 @@ void SetArguments(std::vector<std::string> args) {
     SetCommandLine(static_cast<int>(argv.size()), argv.data());
 }
 
-// Handles whatever a test left in the queue and drops a WM_QUIT. Paint
-// messages stay until a window is painted, so they must be dispatched.
-void DrainQueue() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message != WM_QUIT) DispatchMessageA(&msg);
-    }
-}
 
 void PushKey(HWND window, SDL_Keycode key, bool down) {
     SDL_Event event{};

@@ -20,6 +20,7 @@
 #include "sound/midi_player.h"
 #include "sound/note_effects.h"
 #include "tests/app/recording_view.h"
+#include "tests/support/drain_queue.h"
 #include "tests/support/gl_required.h"
 #include "tests/support/vector_near.h"
 #include "tests/support/recording_midi_sink.h"
@@ -31,14 +32,6 @@ using namespace wintest;
 
 constexpr DWORD kClap = 0x99u | 39u << 8 | 127u << 16;
 
-// Handles what a test left in the queue and drops a WM_QUIT; paint messages
-// stay until a window is painted, so they must be dispatched.
-inline void DrainQueue() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message != WM_QUIT) DispatchMessageA(&msg);
-    }
-}
 
 class GameTest : public ::testing::Test {
 protected:

@@ -161,14 +161,4 @@ TEST_F(SceneObjectTest, AFirstVisualThatIsNoMeshIsLeftAlone) {
     EXPECT_EQ(object.color, 0xFF0000FFu);
 }
 
-TEST_F(SceneObjectTest, ReadNameCopiesTheFrameNameOrAnEmptyOne) {
-    SceneObject object;
-    object.ReadName();
-    ASSERT_NE(object.name, nullptr);
-    EXPECT_STREQ(object.name, "");
-    object.frame->SetName("Kestrel");
-    object.ReadName();
-    EXPECT_STREQ(object.name, "Kestrel");
-}
-
 }  // namespace
