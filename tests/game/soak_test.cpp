@@ -22,7 +22,7 @@ using namespace gametest;
 
 constexpr unsigned kDefaultSeed = 20240611u;
 constexpr long kDefaultMessages = 100000;
-constexpr int kDrawEvery = 61;  // an idle pass (a picture) after this many messages
+constexpr int kDrawEvery = 89;  // an idle pass (a picture) after this many messages
 
 unsigned long EnvNumber(const char* name, unsigned long fallback) {
     const char* text = std::getenv(name);
@@ -150,13 +150,13 @@ protected:
             } else {
                 PushKey(mainWindow, SdlKey(), Chance(50), KMOD_NONE, Chance(10));
             }
-        } else if (kind < 86) {
+        } else if (kind < 85) {
             // SDL refuses an empty window; the empty client area comes with minimising.
-            static const int sizes[][2] = {{1, 1}, {640, 480}, {1, 700}, {900, 1}};
-            int w = 1 + static_cast<int>(Below(1200)), h = 1 + static_cast<int>(Below(900));
+            static const int sizes[][2] = {{1, 1}, {640, 480}, {1, 600}, {800, 1}};
+            int w = 1 + static_cast<int>(Below(800)), h = 1 + static_cast<int>(Below(600));
             if (Chance(40)) w = sizes[Below(4)][0], h = sizes[Below(4)][1];
             SDL_SetWindowSize(NativeWindowOf(mainWindow), w, h);
-        } else if (kind < 92) {
+        } else if (kind < 91) {
             // Returns outnumber losses, so the game plays most of the time.
             switch (Below(6)) {
             case 0: SetFocus(nullptr); break;
@@ -165,7 +165,7 @@ protected:
             case 3: SetFocus(mainWindow); break;
             default: PushWindowEvent(mainWindow, SDL_WINDOWEVENT_FOCUS_GAINED); break;
             }
-        } else if (kind < 96) {
+        } else if (kind < 95) {
             switch (Below(8)) {
             case 0: ShowWindow(mainWindow, SW_MINIMIZE); break;
             case 1: PushWindowEvent(mainWindow, SDL_WINDOWEVENT_MINIMIZED); break;
@@ -174,7 +174,7 @@ protected:
             case 4: ShowWindow(mainWindow, SW_RESTORE); break;
             default: PushWindowEvent(mainWindow, SDL_WINDOWEVENT_RESTORED); break;
             }
-        } else if (kind < 97) {
+        } else if (kind < 96) {
             InvalidateRect(mainWindow, nullptr, TRUE);
         } else {
             static const UINT others[] = {WM_CHAR, WM_COMMAND, WM_ACTIVATE, WM_ENTERIDLE, WM_SIZE};
