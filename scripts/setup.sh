@@ -12,6 +12,7 @@ packages=(
   libassimp-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool openbox wmctrl x11-utils x11-apps
+  clang libclang-rt-dev desktop-file-utils
 )
 
 missing=()
