@@ -1,0 +1,82 @@
+// The bare OpenGL program is the yardstick for the game's frame: it must draw
+// the picture the game draws (same camera, culling, lighting and texture), or
+// the ratio between the two compares different work.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "bench/bare_scene.h"
+#include "bench/game_window.h"
+#include "platform/d3drm/d3drm_testing.h"
+#include "tests/support/gl_required.h"
+
+namespace {
+
+constexpr int kWidth = 320, kHeight = 240;
+
+int Channel(std::uint32_t rgb, int shift) { return static_cast<int>((rgb >> shift) & 0xFF); }
+
+bool Close(std::uint32_t a, std::uint32_t b, int tolerance) {
+    for (int shift : {0, 8, 16}) {
+        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
+    }
+    return true;
+}
+
+bool Background(std::uint32_t rgb) { return Close(rgb, 0x008000, 2); }
+
+class BareSceneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KESTROVA_REQUIRE_GL(game.Open(kWidth, kHeight, 0, 0));
+        game.ToLevel2();
+        ASSERT_TRUE(game.DrawFrame());
+        ASSERT_TRUE(plat::ReadDeviceImage(game.view->device, gamePicture));
+        ASSERT_TRUE(bare.Open(kWidth, kHeight, 0, 0));
+        ASSERT_TRUE(bare.ReadPicture(barePicture));
+        ASSERT_EQ(gamePicture.size(), barePicture.size());
+    }
+
+    std::uint32_t At(const std::vector<std::uint32_t>& picture, D3DVECTOR world) {
+        D3DRMVECTOR4D s{};
+        game.view->viewport->Transform(&s, &world);
+        const long x = std::lround(s.x / s.w), y = std::lround(s.y / s.w);
+        EXPECT_TRUE(x >= 0 && x < kWidth && y >= 0 && y < kHeight);
+        return picture[static_cast<std::size_t>(y * kWidth + x)];
+    }
+
+    bench::GameWindow game;
+    bench::BareScene bare;
+    std::vector<std::uint32_t> gamePicture, barePicture;
+};
+
+TEST_F(BareSceneTest, WallsAreLitAndTexturedAsTheGameDoesIt) {
+    // One point on each of the four walls in front of the bricks, each lit
+    // differently, away from the green line and the edges.
+    const D3DVECTOR walls[] = {{20, -100, 50}, {20, -100, -50}, {-50, -100, 20}, {50, -100, 20}};
+    for (const D3DVECTOR& p : walls) {
+        const std::uint32_t g = At(gamePicture, p), b = At(barePicture, p);
+        EXPECT_TRUE(Close(g, b, 4)) << std::hex << "game " << g << " bare " << b << " at " << std::dec << p.x
+                                    << ", " << p.z;
+    }
+}
+
+TEST_F(BareSceneTest, TheBallAndTheBackgroundAreWhereTheGameHasThem) {
+    const std::uint32_t ball = At(barePicture, D3DVECTOR{0, -100, 0});
+    EXPECT_GT(Channel(ball, 16), 100);
+    EXPECT_LT(Channel(ball, 8), 40);
+    // Only the game's digit displays stand on the background: the two
+    // pictures agree on nearly every pixel about what is background.
+    int disagree = 0;
+    for (std::size_t i = 0; i < gamePicture.size(); ++i) disagree += Background(gamePicture[i]) != Background(barePicture[i]);
+    EXPECT_LT(disagree, static_cast<int>(gamePicture.size() / 30));
+    // And the court is there at all: more than a third of the picture is not background.
+    int court = 0;
+    for (std::uint32_t rgb : barePicture) court += !Background(rgb);
+    EXPECT_GT(court, static_cast<int>(barePicture.size() / 3));
+}
+
+}  // namespace
