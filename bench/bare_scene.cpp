@@ -7,8 +7,10 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 #include <initializer_list>
 
+#include "game/game_view.h"
 #include "platform/gl/gl_context.h"
 
 namespace bench {
@@ -112,20 +114,24 @@ struct Builder {
         Face(textured, {{x1, y1, z1}, {x2, y1, z1}, {x2, y1, z1 + 2}, {x1, y1, z1 + 2}}, white);
     }
 
-    // Level 2: a hollow shell of cubes around the court's middle cell.
-    void Shell() {
-        unsigned seed = 12345;
+    // Level 2: a hollow shell of cubes around the court's middle cell, in
+    // the game's order, so the same seed gives the same colours.
+    int Shell(unsigned colourSeed) {
+        std::srand(colourSeed);
+        int count = 0;
         for (int cx = 0; cx < 10; ++cx) {
             for (int cy = 0; cy < 10; ++cy) {
                 for (int cz = 0; cz < 10; ++cz) {
                     const int d2 = (cx - 5) * (cx - 5) + (cy - 5) * (cy - 5) + (cz - 5) * (cz - 5);
                     if (d2 <= 12 || d2 >= 25) continue;
-                    seed = seed * 1103515245u + 12345u;
-                    Cube({cx * 10 + 5 - 50.0f, cy * 10 + 5 - 50.0f, cz * 10 + 5 - 50.0f}, 3.0f,
-                         0xFF000000u | (seed >> 8));
+                    const int r1 = std::rand();
+                    const int r2 = std::rand();
+                    Cube({cx * 10 + 5 - 50.0f, cy * 10 + 5 - 50.0f, cz * 10 + 5 - 50.0f}, 3.0f, BrickColor(r1, r2));
+                    count += 1;
                 }
             }
         }
+        return count;
     }
 };
 
@@ -193,7 +199,7 @@ void ClipMatrix(int width, int height, float m[16]) {
 
 }  // namespace
 
-bool BareScene::Open(int width, int height, int x, int y) {
+bool BareScene::Open(int width, int height, int x, int y, unsigned colourSeed) {
     Close();
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -214,7 +220,7 @@ bool BareScene::Open(int width, int height, int x, int y) {
     SDL_GL_GetDrawableSize(window_, &width_, &height_);
 
     Builder scene;
-    scene.Shell();
+    brickCount_ = scene.Shell(colourSeed);
     scene.Sphere({0, -100, 0}, 2.0f, 10, 0xFFFF0000);
     scene.Court();
     colouredCount_ = static_cast<unsigned>(scene.coloured.size());
@@ -304,6 +310,7 @@ void BareScene::Close() {
     context_ = nullptr;
     program_ = vao_ = vbo_ = texture_ = 0;
     colouredCount_ = texturedCount_ = 0;
+    brickCount_ = 0;
 }
 
 void BareScene::Draw() {

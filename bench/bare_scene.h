@@ -20,8 +20,9 @@ public:
 
     // A window of this client size at (x, y) with its own OpenGL 3.3 context.
     // Restores the platform's context attributes afterwards, so windows made
-    // later by the game are made as before.
-    bool Open(int width, int height, int x, int y);
+    // later by the game are made as before. The bricks take their colours as
+    // the game does, from rand seeded with `colourSeed`.
+    bool Open(int width, int height, int x, int y, unsigned colourSeed = 1);
     void Close();
 
     // One whole frame: clear, draw, swap, and wait for the rasteriser.
@@ -32,6 +33,7 @@ public:
 
     SDL_Window* window() const { return window_; }
     int vertexCount() const { return static_cast<int>(colouredCount_ + texturedCount_); }
+    int brickCount() const { return brickCount_; }
 
 private:
     void Draw();
@@ -42,6 +44,7 @@ private:
     unsigned program_ = 0, vao_ = 0, vbo_ = 0, texture_ = 0;
     int useTextureLocation_ = -1;
     unsigned colouredCount_ = 0, texturedCount_ = 0;
+    int brickCount_ = 0;
 };
 
 }  // namespace bench
