@@ -7,7 +7,8 @@ n=90
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
 export DISPLAY=":$n"
 
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# KESTROVA_XVFB_SCREEN: a bigger screen, e.g. for benchmarks at 1920 x 1080.
+Xvfb "$DISPLAY" -screen 0 "${KESTROVA_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 openbox_pid=""
 cleanup() {

@@ -1,0 +1,50 @@
+// What the level 2 picture costs a program that owes nothing to Retained Mode:
+// its own cube, sphere and court vertices in one static buffer, lit in the
+// vertex shader as Retained Mode lights them, drawn straight into its own
+// window's back buffer and swapped.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct SDL_Window;
+
+namespace bench {
+
+class BareScene {
+public:
+    BareScene() = default;
+    BareScene(const BareScene&) = delete;
+    BareScene& operator=(const BareScene&) = delete;
+    ~BareScene() { Close(); }
+
+    // A window of this client size at (x, y) with its own OpenGL 3.3 context.
+    // Restores the platform's context attributes afterwards, so windows made
+    // later by the game are made as before. The bricks take their colours as
+    // the game does, from rand seeded with `colourSeed`.
+    bool Open(int width, int height, int x, int y, unsigned colourSeed = 1);
+    void Close();
+
+    // One whole frame: clear, draw, swap, and wait for the rasteriser.
+    void DrawFrame();
+    // The picture one frame draws, 0x00RRGGBB rows from the top, read from the
+    // back buffer before any swap.
+    bool ReadPicture(std::vector<std::uint32_t>& pixels);
+
+    SDL_Window* window() const { return window_; }
+    int vertexCount() const { return static_cast<int>(colouredCount_ + texturedCount_); }
+    int brickCount() const { return brickCount_; }
+
+private:
+    void Draw();
+
+    SDL_Window* window_ = nullptr;
+    void* context_ = nullptr;
+    int width_ = 0, height_ = 0;
+    unsigned program_ = 0, vao_ = 0, vbo_ = 0, texture_ = 0;
+    int useTextureLocation_ = -1;
+    unsigned colouredCount_ = 0, texturedCount_ = 0;
+    int brickCount_ = 0;
+};
+
+}  // namespace bench

@@ -1,0 +1,102 @@
+#include "bench/game_window.h"
+
+#include <epoxy/gl.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/main_window.h"
+#include "app/view_manager.h"
+#include "render/graphics_startup.h"
+#include "scene/scene_object.h"
+
+namespace bench {
+
+bool GameWindow::Open(int width, int height, int x, int y) {
+    Close();
+    instance = GetModuleHandleA(nullptr);
+    if (!viewManager.StartGraphics(nullptr)) return false;
+    RegisterMainClass();
+    mainWindow = CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW, x, y, width, height, nullptr,
+                                 nullptr, instance, nullptr);
+    if (!mainWindow) return false;
+    ShowWindow(mainWindow, SW_SHOW);
+    CreateGameView(mainWindow);
+    view = gameView;
+    Pump();
+    // A window manager may have cut the window down to the screen: a figure
+    // for a size the picture does not have would be a false one.
+    RECT client{};
+    GetClientRect(mainWindow, &client);
+    if (!view || !view->deviceReady || client.right - client.left != width || client.bottom - client.top != height) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void GameWindow::Close() {
+    for (SceneObject* brick : extraBricks_) delete brick;
+    extraBricks_.clear();
+    if (mainWindow && IsWindow(mainWindow)) DestroyWindow(mainWindow);
+    Pump();
+    mainWindow = nullptr;
+    gameView = nullptr;
+    view = nullptr;
+    windowDestroyed = false;
+    viewManager.tickTime = 0.0f;
+    viewManager.ticksSinceInput = 0;
+    viewManager.idle = true;
+    viewManager.sceneChanged = false;
+}
+
+void GameWindow::ClearBricks() {
+    for (SceneObject*& brick : view->bricks) {
+        if (!brick) continue;
+        delete brick;
+        brick = nullptr;
+        view->bricksLeft -= 1;
+    }
+}
+
+void GameWindow::ToLevel2() {
+    ClearBricks();
+    view->level = 2;
+    view->BuildLevel(2);
+    view->ResetBall();
+}
+
+void GameWindow::FillWithBricks(int count) {
+    ClearBricks();
+    for (SceneObject* brick : extraBricks_) delete brick;
+    extraBricks_.clear();
+    if (count <= 0) return;
+    const int perAxis = static_cast<int>(std::ceil(std::cbrt(static_cast<double>(count)) - 1e-9));
+    const float spacing = 100.0f / static_cast<float>(perAxis);
+    auto at = [&](int index) { return -50.0f + spacing * (static_cast<float>(index) + 0.5f); };
+    for (int i = 0; i < count; ++i) {
+        const int r1 = std::rand();
+        const int r2 = std::rand();
+        SceneObject* brick = view->CreateBrick(3.0f, BrickColor(r1, r2));
+        extraBricks_.push_back(brick);
+        brick->SetParentFrame(view->world);
+        brick->SetPosition(at(i % perAxis), at(i / perAxis % perAxis), at(i / (perAxis * perAxis)));
+    }
+}
+
+bool GameWindow::DrawFrame() {
+    const bool drew = view->Draw();
+    glFinish();
+    return drew;
+}
+
+void GameWindow::Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+}  // namespace bench

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Builds the benchmarks, runs every one in a real X window (Xvfb with openbox)
+# and prints one table: quantity, value, target, met.
+#   bench/run.sh            the full run, a few minutes
+#   bench/run.sh --smoke    each measurement very briefly; fails only when a
+#                           benchmark cannot run, never on a figure
+# BUILD_DIR names the build directory (default: build); it is configured with
+# the benchmarks on and keeps its other settings.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+smoke=""
+case "${1:-}" in
+  "") ;;
+  --smoke) smoke="--smoke" ;;
+  *) echo "usage: bench/run.sh [--smoke]" >&2; exit 2 ;;
+esac
+build="${BUILD_DIR:-build}"
+
+load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
+bash scripts/setup.sh
+cmake -S . -B "$build" -G Ninja -DKESTROVA_BENCH=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target kestrova kestrova_bench_game kestrova_first_picture >/dev/null
+build_type="$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")"
+# The project sets RelWithDebInfo itself when the cache names no type.
+build_type="${build_type:-RelWithDebInfo}"
+if grep -q '^KESTROVA_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
+  echo "$build is a sanitizer build: its figures would mean nothing, and the preloaded library cannot load" >&2
+  exit 2
+fi
+
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+export SDL_VIDEODRIVER=x11
+unset LD_PRELOAD
+if [ -n "$smoke" ]; then idle=2; play=2; else idle=10; play=10; fi
+
+failed=()
+# Two 1920 x 1080 windows side by side need a screen wider than any desk's.
+load_start="$(cut -d' ' -f1-3 /proc/loadavg)"
+if ! KESTROVA_XVFB_SCREEN=4096x1200x24 bash scripts/with-display.sh \
+    "$build/bench/kestrova_bench_game" all $smoke >"$out/game" 2>"$out/game.err"; then
+  failed+=("kestrova_bench_game")
+fi
+# The game on a common desktop: its default window is two thirds of it, 1280 x 720.
+if ! KESTROVA_XVFB_SCREEN=1920x1080x24 bash scripts/with-display.sh \
+    bash bench/game_process.sh "$build" "$idle" "$play" >"$out/process" 2>"$out/process.err"; then
+  failed+=("bench/game_process.sh")
+fi
+load_end="$(cut -d' ' -f1-3 /proc/loadavg)"
+
+cat "$out/game" "$out/process" >"$out/all"
+value() { awk -v k="$1" '$1 == "RESULT" && $2 == k {print $3}' "$out/all"; }
+info() { awk -v k="$1" '$1 == "INFO" && $2 == k {$1 = $2 = ""; sub(/^ +/, ""); print; exit}' "$out/all"; }
+
+# row QUANTITY VALUE UNIT TARGET-COMPARISON TARGET-VALUE
+# The comparison is "<" or ">"; an empty one means there is no target.
+rows=()
+row() {
+  local quantity="$1" v="$2" unit="$3" cmp="${4:-}" limit="${5:-}" shown target met
+  if [ -z "$v" ]; then
+    shown="(not measured)"
+    met="-"
+  else
+    shown="$(awk -v v="$v" 'BEGIN { printf (v >= 100 ? "%.0f" : (v >= 10 ? "%.1f" : "%.2f")), v }') $unit"
+    met="-"
+    if [ -n "$cmp" ]; then
+      met="$(awk -v v="$v" -v l="$limit" -v c="$cmp" 'BEGIN { ok = c == "<" ? v < l : v > l; print ok ? "yes" : "no" }')"
+    fi
+  fi
+  target="-"
+  [ -n "$cmp" ] && target="$cmp $limit $unit"
+  rows+=("$quantity|$shown|$target|$met")
+}
+
+for size in 640x480 1280x720 1920x1080; do
+  row "level 2 frame $size, game" "$(value "frame_${size}_game_ms")" ms
+  row "level 2 frame $size, bare OpenGL" "$(value "frame_${size}_bare_ms")" ms
+  row "level 2 frame $size, game / bare" "$(value "frame_${size}_ratio")" x "<" 1.2
+done
+row "frame in play 1280x720 (ball, racket, brick every 10th)" "$(value play_frame_ms)" ms
+for count in 100 306 1000 3000 10000; do
+  row "frame 1280x720 with $count bricks" "$(value "bricks_${count}_ms")" ms
+done
+row "one game tick (OnTick, ball in flight)" "$(value tick_us)" us "<" 5
+row "idle CPU, whole process, ${idle} s" "$(value idle_cpu_percent)" "% of a core" "<" 1
+row "start-up to first picture of the court" "$(value startup_ms)" ms "<" 300
+row "peak resident memory after start-up" "$(value peak_memory_startup_mb)" MB
+row "peak resident memory after ${play} s of play" "$(value peak_memory_play_mb)" MB
+
+echo "Kestrova benchmarks${smoke:+ (smoke run: figures are not measurements)}"
+echo "commit $(git rev-parse --short HEAD 2>/dev/null || echo unknown), build ${build_type:-unknown} in $build, $(date -u +%Y-%m-%dT%H:%MZ)"
+echo "machine: $(nproc) CPUs, $(sed -n 's/^model name[^:]*: //p' /proc/cpuinfo | head -n 1), renderer $(info renderer || true)"
+echo "load average (1/5/15 min): $load_before before building, $load_start at start, $load_end at the end"
+printf '%s\n' "${rows[@]}" | awk -F'|' '
+  { q[NR] = $1; v[NR] = $2; t[NR] = $3; m[NR] = $4
+    if (length($1) > wq) wq = length($1); if (length($2) > wv) wv = length($2); if (length($3) > wt) wt = length($3) }
+  END {
+    printf "| %-*s | %-*s | %-*s | %s |\n", wq, "quantity", wv, "value", wt, "target", "met?"
+    printf "|%s|%s|%s|------|\n", sprintf("%*s", wq + 2, "") , sprintf("%*s", wv + 2, ""), sprintf("%*s", wt + 2, "")
+    for (i = 1; i <= NR; i++) printf "| %-*s | %-*s | %-*s | %s |\n", wq, q[i], wv, v[i], wt, t[i], m[i]
+  }' | sed '2s/ /-/g'
+
+if [ ${#failed[@]} -gt 0 ]; then
+  for f in "${failed[@]}"; do
+    echo "FAILED: $f" >&2
+  done
+  echo "--- kestrova_bench_game stderr ---" >&2
+  grep -v '^ALSA lib' "$out/game.err" >&2 || true
+  echo "--- bench/game_process.sh stderr ---" >&2
+  grep -v '^ALSA lib' "$out/process.err" >&2 || true
+  exit 1
+fi
