@@ -197,7 +197,7 @@ struct GameResult {
 // once with a click beside the ball so that it goes for a brick of its own and
 // comes back past the racket. With `sound`, the run's sound file is checked
 // around the first click.
-void PlayUntilGameOver(Program& game, bool sound, GameResult& result) {
+void PlayUntilGameOver(Program& game, bool sound, const std::string& tag, GameResult& result) {
     const std::string id = game.WaitForWindow("Kestrova", 30);
     ASSERT_FALSE(id.empty()) << "no window titled Kestrova appeared";
     result.mainWindow = id;
@@ -213,7 +213,7 @@ void PlayUntilGameOver(Program& game, bool sound, GameResult& result) {
 
     std::string fault;
     const bool started = WaitForPicture(id, 30, image, fault, [&](const Image& i) { return StartFault(screen, i); });
-    capture::SaveForViewing(image, "start");
+    capture::SaveForViewing(image, tag + "-start");
     ASSERT_TRUE(started) << fault;
     const std::vector<bool> bricksAtStart = screen.BricksShown(image);
 
@@ -248,7 +248,7 @@ void PlayUntilGameOver(Program& game, bool sound, GameResult& result) {
                 first = *mark;
                 return "";
             });
-            capture::SaveForViewing(image, "launched");
+            capture::SaveForViewing(image, tag + "-launched");
             ASSERT_TRUE(moved) << fault;
             moved = WaitForPicture(id, 20, image, fault, [&](const Image& i) -> std::string {
                 const auto mark = screen.BallMarkOnRightWall(i);
@@ -269,7 +269,7 @@ void PlayUntilGameOver(Program& game, bool sound, GameResult& result) {
         const bool lost = WaitForPicture(id, 90, image, fault, [&](const Image& i) {
             return AtRestFault(screen, i, kStartLives - 1 - ball);
         });
-        capture::SaveForViewing(image, "lost-" + std::to_string(ball + 1));
+        capture::SaveForViewing(image, tag + "-lost-" + std::to_string(ball + 1));
         ASSERT_TRUE(lost) << fault;
         const int now = screen.ReadScore(image);
         // The first brick of a hit is worth one point.
@@ -293,13 +293,13 @@ void PlayUntilGameOver(Program& game, bool sound, GameResult& result) {
     ASSERT_TRUE(WaitForPicture(result.box, 30, box, fault, [](const Image& i) {
         return DarkPixels(i) > 20 ? "" : "the box shows no text";
     })) << fault;
-    capture::SaveForViewing(box, "game-over");
+    capture::SaveForViewing(box, tag + "-game-over");
 
     const bool shown = WaitForPicture(id, 30, image, fault, [&](const Image& i) -> std::string {
         if (screen.ReadLives(i) != 0) return "lives read " + std::to_string(screen.ReadLives(i));
         return screen.ReadScore(i) < 0 ? "the score cannot be read" : "";
     });
-    capture::SaveForViewing(image, "end");
+    capture::SaveForViewing(image, tag + "-end");
     ASSERT_TRUE(shown) << fault;
     result.shownScore = screen.ReadScore(image);
     EXPECT_GT(result.shownScore, score);
@@ -316,7 +316,7 @@ void CloseBox(Program& game, const std::string& box) {
 }
 
 // Waits for the results dialog, checks which lines hold text and closes it.
-void ReadAndCloseResults(Program& game, std::vector<bool>& lines) {
+void ReadAndCloseResults(Program& game, const std::string& tag, std::vector<bool>& lines) {
     const std::string results = game.WaitForWindow("Best results", 30);
     ASSERT_FALSE(results.empty()) << "the results did not appear";
     ASSERT_TRUE(game.WaitForManaged(results, 30));
@@ -325,7 +325,7 @@ void ReadAndCloseResults(Program& game, std::vector<bool>& lines) {
     const bool filled = WaitForPicture(results, 30, image, fault, [](const Image& i) {
         return LinesWithText(i)[0] ? "" : "the first line is empty";
     });
-    capture::SaveForViewing(image, "results");
+    capture::SaveForViewing(image, tag + "-results");
     ASSERT_TRUE(filled) << fault;
     lines = LinesWithText(image);
     ASSERT_TRUE(game.Activate(results, 30));
@@ -336,7 +336,7 @@ TEST(GamePlay, AWholeGameEndsWithTheNameTypedInTheTableAndItsFile) {
     KESTROVA_REQUIRE_GL(plat::gl::ProbeRenderer().available);
     Program game(SoundEnvironment());
     GameResult result;
-    ASSERT_NO_FATAL_FAILURE(PlayUntilGameOver(game, true, result));
+    ASSERT_NO_FATAL_FAILURE(PlayUntilGameOver(game, true, "first", result));
     ASSERT_NO_FATAL_FAILURE(CloseBox(game, result.box));
 
     const std::string dialog = game.WaitForWindow("Enter your name", 30);
@@ -348,7 +348,7 @@ TEST(GamePlay, AWholeGameEndsWithTheNameTypedInTheTableAndItsFile) {
     e2e::PressKey("Return");
 
     std::vector<bool> lines;
-    ASSERT_NO_FATAL_FAILURE(ReadAndCloseResults(game, lines));
+    ASSERT_NO_FATAL_FAILURE(ReadAndCloseResults(game, "first", lines));
     EXPECT_EQ(Count(lines), 1) << "one result, on the first line";
     EXPECT_EQ(game.WaitForExit(60), 0);
 
@@ -364,17 +364,17 @@ TEST(GamePlay, AWholeGameEndsWithTheNameTypedInTheTableAndItsFile) {
 TEST(GamePlay, AGameBelowAFullTableGoesStraightToTheResultsAndLeavesTheFileAlone) {
     KESTROVA_REQUIRE_GL(plat::gl::ProbeRenderer().available);
     std::vector<std::pair<std::string, int>> records;
-    for (int k = 0; k < kTableSize; ++k) records.emplace_back("Champion " + std::to_string(k + 1), 900000 - 1000 * k);
+    for (int k = 0; k < kTableSize; ++k) records.emplace_back("Champion " + std::to_string(k + 1), 99000 - 1000 * k);
     const std::string table = ScoreFile(records);
     Program game(SoundEnvironment(), {{"Kestrova.res", table}});
     GameResult result;
-    ASSERT_NO_FATAL_FAILURE(PlayUntilGameOver(game, false, result));
+    ASSERT_NO_FATAL_FAILURE(PlayUntilGameOver(game, false, "full", result));
     ASSERT_NO_FATAL_FAILURE(CloseBox(game, result.box));
 
     ASSERT_FALSE(game.WaitForWindow("Best results", 30).empty()) << "the results did not appear";
     EXPECT_FALSE(game.HasWindow("Enter your name"));
     std::vector<bool> lines;
-    ASSERT_NO_FATAL_FAILURE(ReadAndCloseResults(game, lines));
+    ASSERT_NO_FATAL_FAILURE(ReadAndCloseResults(game, "full", lines));
     EXPECT_EQ(Count(lines), kTableSize);
     EXPECT_EQ(game.WaitForExit(60), 0);
     EXPECT_EQ(ReadFile(game.directory() + "/Kestrova.res"), table);
