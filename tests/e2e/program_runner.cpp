@@ -25,9 +25,30 @@ std::string Shell(const std::string& command) {
     return out;
 }
 
-Program::Program(const std::vector<std::string>& environment) {
+void MoveMouse(const std::string& windowId, int x, int y) {
+    Shell("xdotool mousemove --window " + windowId + " " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void Click(const std::string& windowId, int x, int y) {
+    Shell("xdotool mousemove --window " + windowId + " " + std::to_string(x) + " " + std::to_string(y) +
+          " click 1");
+}
+
+void PressKey(const std::string& keys) { Shell("xdotool key " + keys); }
+
+bool TypeText(const std::string& text) {
+    if (text.find('\'') != std::string::npos) return false;
+    Shell("xdotool type --delay 60 -- '" + text + "'");
+    return true;
+}
+
+Program::Program(const std::vector<std::string>& environment, const std::vector<StartFile>& files) {
     char pattern[] = "/tmp/kestrova-e2e-XXXXXX";
     if (char* dir = mkdtemp(pattern)) directory_ = dir;
+    for (const StartFile& file : files) {
+        std::ofstream out(directory_ + "/" + file.name, std::ios::binary);
+        out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
+    }
     pid_ = fork();
     if (pid_ == 0) {
         if (!directory_.empty() && chdir(directory_.c_str()) != 0) _exit(127);
@@ -56,6 +77,25 @@ std::string Program::WaitForWindow(const std::string& title, double seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return "";
+}
+
+std::string Program::WaitForWindowOtherThan(const std::string& known, double seconds) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        std::istringstream lines(
+            Shell("xdotool search --all --onlyvisible --pid " + std::to_string(pid_) + " --name '' 2>/dev/null"));
+        for (std::string id; std::getline(lines, id);) {
+            if (!id.empty() && id != known) return id;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return "";
+}
+
+bool Program::HasWindow(const std::string& title) {
+    return !Shell("xdotool search --all --onlyvisible --pid " + std::to_string(pid_) + " --name '^" + title +
+                  "$' 2>/dev/null")
+                .empty();
 }
 
 bool Program::WaitForManaged(const std::string& id, double seconds) {

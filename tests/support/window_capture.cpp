@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
 namespace capture {
 namespace {
@@ -17,6 +18,10 @@ int Shift(std::uint32_t mask) {
         ++shift;
     }
     return shift;
+}
+
+void PutLittleEndian(std::vector<unsigned char>& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
 }  // namespace
@@ -70,6 +75,41 @@ bool CaptureWindow(const std::string& windowId, Image& image) {
     while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) data.insert(data.end(), buffer, buffer + n);
     pclose(pipe);
     return ParseXwd(data, image);
+}
+
+bool SaveBmp(const Image& image, const std::string& path) {
+    if (image.width <= 0 || image.height <= 0) return false;
+    const std::uint32_t stride = (static_cast<std::uint32_t>(image.width) * 3 + 3) & ~3u;
+    const std::uint32_t pixelBytes = stride * static_cast<std::uint32_t>(image.height);
+    std::vector<unsigned char> out{'B', 'M'};
+    PutLittleEndian(out, 54 + pixelBytes, 4);
+    PutLittleEndian(out, 0, 4);
+    PutLittleEndian(out, 54, 4);
+    PutLittleEndian(out, 40, 4);
+    PutLittleEndian(out, static_cast<std::uint32_t>(image.width), 4);
+    // A negative height: rows top to bottom, as the image holds them.
+    PutLittleEndian(out, static_cast<std::uint32_t>(-image.height), 4);
+    PutLittleEndian(out, 1, 2);
+    PutLittleEndian(out, 24, 2);
+    for (int i = 0; i < 6; ++i) PutLittleEndian(out, 0, 4);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint32_t p = image.At(x, y);
+            out.push_back(static_cast<unsigned char>(p));
+            out.push_back(static_cast<unsigned char>(p >> 8));
+            out.push_back(static_cast<unsigned char>(p >> 16));
+        }
+        out.resize(out.size() + (stride - static_cast<std::uint32_t>(image.width) * 3), 0);
+    }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+    return std::fclose(file) == 0 && written;
+}
+
+void SaveForViewing(const Image& image, const std::string& name) {
+    const char* directory = std::getenv("KESTROVA_SAVE_PICTURE");
+    if (directory && *directory) SaveBmp(image, std::string(directory) + "/" + name + ".bmp");
 }
 
 }  // namespace capture

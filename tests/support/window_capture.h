@@ -23,4 +23,11 @@ bool CaptureWindow(const std::string& windowId, Image& image);
 // Parses an XWD dump of a true-colour window (24 or 32 bits per pixel).
 bool ParseXwd(const std::vector<unsigned char>& data, Image& image);
 
+// Writes the picture as a 24-bit BMP file.
+bool SaveBmp(const Image& image, const std::string& path);
+
+// Keeps the picture as <name>.bmp in the directory named by KESTROVA_SAVE_PICTURE,
+// when that is set, so that a person can look at what a test saw.
+void SaveForViewing(const Image& image, const std::string& name);
+
 }  // namespace capture

@@ -1,0 +1,383 @@
+// Whole games of the built program, played with XTEST mouse and keys under
+// Xvfb and openbox, and judged by what the window shows, what the sound card
+// got and what the score file holds.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/gl/gl_probe.h"
+#include "tests/e2e/game_screen.h"
+#include "tests/e2e/program_runner.h"
+#include "tests/support/gl_required.h"
+#include "tests/support/window_capture.h"
+
+namespace {
+
+using capture::Image;
+using e2e::GameScreen;
+using e2e::Pixel;
+using e2e::Program;
+
+constexpr int kStartLives = 5;
+constexpr int kTableSize = 10;
+constexpr int kNameField = 20;
+constexpr int kRecordBytes = kNameField + 4;
+// The sound as SDL's disk driver writes it: 48 kHz, two channels of 32-bit floats.
+constexpr long kSoundBytesPerSecond = 48000L * 2 * 4;
+const char kSoundFile[] = "sound.raw";
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point After(double seconds) {
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+
+// Takes pictures of a window until `fault` finds nothing wrong with one ("")
+// or the time is up. The last picture and complaint stay for the report.
+bool WaitForPicture(const std::string& id, double seconds, Image& image, std::string& complaint,
+                    const std::function<std::string(const Image&)>& fault) {
+    const auto end = After(seconds);
+    do {
+        if (capture::CaptureWindow(id, image)) {
+            complaint = fault(image);
+            if (complaint.empty()) return true;
+        } else {
+            complaint = "no picture of the window";
+        }
+        Pause();
+    } while (Clock::now() < end);
+    return false;
+}
+
+long FileSize(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? static_cast<long>(info.st_size) : -1;
+}
+
+bool WaitForFileSize(const std::string& path, long size, double seconds) {
+    const auto end = After(seconds);
+    while (FileSize(path) < size) {
+        if (Clock::now() >= end) return false;
+        Pause();
+    }
+    return true;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The loudest sample between two byte offsets of the recorded sound.
+float Loudest(const std::string& sound, long from, long to) {
+    float loudest = 0.0f;
+    for (long at = from & ~7L; at + 4 <= to && at + 4 <= static_cast<long>(sound.size()); at += 4) {
+        float sample;
+        std::memcpy(&sample, sound.data() + at, 4);
+        loudest = std::max(loudest, std::fabs(sample));
+    }
+    return loudest;
+}
+
+void PutInt32(std::string& out, std::int32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i)));
+}
+
+std::int32_t GetInt32(const std::string& in, std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value |= std::uint32_t{static_cast<unsigned char>(in[at + i])} << (8 * i);
+    return static_cast<std::int32_t>(value);
+}
+
+std::string ScoreFile(const std::vector<std::pair<std::string, int>>& records) {
+    std::string bytes;
+    PutInt32(bytes, static_cast<std::int32_t>(records.size()));
+    for (const auto& [name, score] : records) {
+        std::string field = name;
+        field.resize(kNameField, '\0');
+        bytes += field;
+        PutInt32(bytes, score);
+    }
+    return bytes;
+}
+
+// Which of the results dialog's ten lines show any text. The dialog is laid
+// out in dialog units on a 199 x 171 client area; line k spans 7 + 14k to 18 + 14k.
+std::vector<bool> LinesWithText(const Image& dialog) {
+    std::vector<bool> lines(kTableSize, false);
+    const float sx = dialog.width / 199.0f, sy = dialog.height / 171.0f;
+    for (int k = 0; k < kTableSize; ++k) {
+        int dark = 0;
+        for (int y = static_cast<int>((7 + 14 * k) * sy); y < static_cast<int>((18 + 14 * k) * sy); ++y) {
+            for (int x = static_cast<int>(7 * sx); x < static_cast<int>(192 * sx); ++x) {
+                const std::uint32_t p = dialog.At(x, y);
+                dark += ((p >> 16) & 0xFF) < 100 && ((p >> 8) & 0xFF) < 100 && (p & 0xFF) < 100;
+            }
+        }
+        lines[k] = dark >= 10;
+    }
+    return lines;
+}
+
+int DarkPixels(const Image& image) {
+    int dark = 0;
+    for (std::uint32_t p : image.pixels) dark += ((p >> 16) & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60;
+    return dark;
+}
+
+bool Near(Pixel a, Pixel b, int distance) { return std::abs(a.x - b.x) <= distance && std::abs(a.y - b.y) <= distance; }
+
+int Count(const std::vector<bool>& flags) { return static_cast<int>(std::count(flags.begin(), flags.end(), true)); }
+
+// What the first picture must show.
+std::string StartFault(const GameScreen& screen, const Image& image) {
+    const int w = image.width, h = image.height;
+    for (Pixel corner : {Pixel{3, 3}, Pixel{w - 4, 3}, Pixel{w - 4, h - 4}}) {
+        if (!e2e::IsBackground(image.At(corner.x, corner.y))) return "the background is not green";
+    }
+    const Pixel ball = screen.BallAtRest();
+    for (int dy = -2; dy <= 2; ++dy) {
+        for (int dx = -2; dx <= 2; ++dx) {
+            if (!e2e::IsBallRed(image.At(ball.x + dx, ball.y + dy))) return "no red ball in the middle";
+        }
+    }
+    const int score = screen.ReadScore(image), lives = screen.ReadLives(image);
+    if (score != 0 || lives != kStartLives) {
+        return "the displays read score " + std::to_string(score) + " and lives " + std::to_string(lives);
+    }
+    // The walls reach forward from the box; a green line marks where the box begins.
+    for (float x : {50.0f, -50.0f}) {
+        const Pixel wall = screen.Project(x, -130, 0);
+        if (!e2e::IsWall(image.At(wall.x, wall.y))) return "no wall at the side of the court";
+        for (float z : {-30.0f, 0.0f, 30.0f}) {
+            const Pixel line = screen.Project(x, -50, z);
+            bool found = false;
+            for (int dx = -3; dx <= 3; ++dx) found = found || e2e::IsCourtLine(image.At(line.x + dx, line.y));
+            if (!found) return "no green line on the side wall";
+        }
+    }
+    // Colours are random, so a few bricks may look like the court behind them.
+    const int bricks = Count(screen.BricksShown(image));
+    if (bricks < 90) return std::to_string(bricks) + " of the wall's 100 bricks are seen";
+    const auto mark = screen.BallMarkOnRightWall(image);
+    if (!mark || !Near(*mark, screen.Project(-49.5f, -100, 0), 3)) return "the ball's disc is not on the right wall";
+    return "";
+}
+
+// The ball waits in the middle again, with `lives` shown.
+std::string AtRestFault(const GameScreen& screen, const Image& image, int lives) {
+    const int shown = screen.ReadLives(image);
+    if (shown != lives) return "lives read " + std::to_string(shown);
+    const Pixel ball = screen.BallAtRest();
+    if (!e2e::IsBallRed(image.At(ball.x, ball.y))) return "no red ball in the middle";
+    if (screen.ReadScore(image) < 0) return "the score cannot be read";
+    return "";
+}
+
+struct GameResult {
+    int shownScore = -1;
+    std::string mainWindow;
+    std::string box;
+};
+
+// Plays one game from the first picture to "Game Over!": five balls, each hit
+// once with a click beside the ball so that it goes for a brick of its own and
+// comes back past the racket. With `sound`, the run's sound file is checked
+// around the first click.
+void PlayUntilGameOver(Program& game, bool sound, const std::string& tag, GameResult& result) {
+    const std::string id = game.WaitForWindow("Kestrova", 30);
+    ASSERT_FALSE(id.empty()) << "no window titled Kestrova appeared";
+    result.mainWindow = id;
+    ASSERT_TRUE(game.WaitForManaged(id, 30));
+    ASSERT_TRUE(game.Activate(id, 30)) << "the window never got the keyboard focus";
+
+    Image image;
+    ASSERT_TRUE(capture::CaptureWindow(id, image));
+    const GameScreen screen(image.width, image.height);
+    // The racket follows the mouse; kept in a lower corner it hides nothing that is checked.
+    const Pixel park{4, image.height - 4};
+    e2e::MoveMouse(id, park.x, park.y);
+
+    std::string fault;
+    const bool started = WaitForPicture(id, 30, image, fault, [&](const Image& i) { return StartFault(screen, i); });
+    capture::SaveForViewing(image, tag + "-start");
+    ASSERT_TRUE(started) << fault;
+    const std::vector<bool> bricksAtStart = screen.BricksShown(image);
+
+    const std::string soundPath = game.directory() + "/" + kSoundFile;
+    long silentUntil = 0;
+    if (sound) {
+        ASSERT_TRUE(WaitForFileSize(soundPath, kSoundBytesPerSecond / 4, 30)) << "no sound is being written";
+        silentUntil = FileSize(soundPath);
+        EXPECT_LT(Loudest(ReadFile(soundPath), 0, silentUntil), 1e-4f) << "sound before anything was hit";
+    }
+
+    // A click dx pixels right of the ball sends it 300 dx / width units towards +x at
+    // the wall, which is the middle of a column of bricks for these places.
+    const float columns[kStartLives] = {5, -5, 15, -15, 25};
+    const float scale = static_cast<float>(std::max(image.width, image.height));
+    int score = 0;
+    for (int ball = 0; ball < kStartLives; ++ball) {
+        SCOPED_TRACE("ball " + std::to_string(ball + 1));
+        const int dx = static_cast<int>(std::lround(columns[ball] * scale / 300.0f));
+        const Pixel rest = screen.BallAtRest();
+        const long soundAtClick = sound ? FileSize(soundPath) : 0;
+        e2e::Click(id, rest.x + dx, rest.y);
+        e2e::MoveMouse(id, park.x, park.y);
+
+        if (ball == 0) {
+            // The ball's disc on the wall follows it: it leaves its place, then keeps moving.
+            const Pixel restMark = screen.Project(-49.5f, -100, 0);
+            Pixel first{};
+            bool moved = WaitForPicture(id, 20, image, fault, [&](const Image& i) -> std::string {
+                const auto mark = screen.BallMarkOnRightWall(i);
+                if (!mark || Near(*mark, restMark, 8)) return "the ball did not leave its place";
+                first = *mark;
+                return "";
+            });
+            capture::SaveForViewing(image, tag + "-launched");
+            ASSERT_TRUE(moved) << fault;
+            moved = WaitForPicture(id, 20, image, fault, [&](const Image& i) -> std::string {
+                const auto mark = screen.BallMarkOnRightWall(i);
+                // Gone from the wall in front of the bricks is moving on too.
+                if (mark && Near(*mark, first, 3)) return "the ball stopped";
+                return "";
+            });
+            ASSERT_TRUE(moved) << fault;
+
+            if (sound) {
+                ASSERT_TRUE(WaitForFileSize(soundPath, soundAtClick + kSoundBytesPerSecond, 30));
+                EXPECT_GT(Loudest(ReadFile(soundPath), silentUntil, soundAtClick + kSoundBytesPerSecond), 0.02f)
+                    << "no clap when the racket hit the ball";
+            }
+        }
+
+        if (ball + 1 == kStartLives) break;
+        const bool lost = WaitForPicture(id, 90, image, fault, [&](const Image& i) {
+            return AtRestFault(screen, i, kStartLives - 1 - ball);
+        });
+        capture::SaveForViewing(image, tag + "-lost-" + std::to_string(ball + 1));
+        ASSERT_TRUE(lost) << fault;
+        const int now = screen.ReadScore(image);
+        // The first brick of a hit is worth one point.
+        if (ball == 0) {
+            EXPECT_EQ(now, 1);
+        }
+        EXPECT_GT(now, score) << "no brick was hit";
+        score = now;
+
+        int gone = 0;
+        const std::vector<bool> bricksNow = screen.BricksShown(image);
+        for (int i = 0; i < e2e::kBricks; ++i) gone += bricksAtStart[i] && !bricksNow[i];
+        EXPECT_GE(gone, ball + 1) << "a hit brick is still on the screen";
+    }
+
+    result.box = game.WaitForWindowOtherThan(id, 90);
+    ASSERT_FALSE(result.box.empty()) << "no box after the last ball was lost";
+    EXPECT_EQ(e2e::Shell("xdotool getwindowname " + result.box), "");
+    ASSERT_TRUE(game.WaitForManaged(result.box, 30));
+    Image box;
+    ASSERT_TRUE(WaitForPicture(result.box, 30, box, fault, [](const Image& i) {
+        return DarkPixels(i) > 20 ? "" : "the box shows no text";
+    })) << fault;
+    capture::SaveForViewing(box, tag + "-game-over");
+
+    const bool shown = WaitForPicture(id, 30, image, fault, [&](const Image& i) -> std::string {
+        if (screen.ReadLives(i) != 0) return "lives read " + std::to_string(screen.ReadLives(i));
+        return screen.ReadScore(i) < 0 ? "the score cannot be read" : "";
+    });
+    capture::SaveForViewing(image, tag + "-end");
+    ASSERT_TRUE(shown) << fault;
+    result.shownScore = screen.ReadScore(image);
+    EXPECT_GT(result.shownScore, score);
+}
+
+std::vector<std::string> SoundEnvironment() {
+    // A buffer every 10 ms, so the file grows with the game's time.
+    return {"SDL_AUDIODRIVER=disk", std::string("SDL_DISKAUDIOFILE=") + kSoundFile, "SDL_DISKAUDIODELAY=10"};
+}
+
+void CloseBox(Program& game, const std::string& box) {
+    ASSERT_TRUE(game.Activate(box, 30)) << "the box never got the keyboard focus";
+    e2e::PressKey("Return");
+}
+
+// Waits for the results dialog, checks which lines hold text and closes it.
+void ReadAndCloseResults(Program& game, const std::string& tag, std::vector<bool>& lines) {
+    const std::string results = game.WaitForWindow("Best results", 30);
+    ASSERT_FALSE(results.empty()) << "the results did not appear";
+    ASSERT_TRUE(game.WaitForManaged(results, 30));
+    Image image;
+    std::string fault;
+    const bool filled = WaitForPicture(results, 30, image, fault, [](const Image& i) {
+        return LinesWithText(i)[0] ? "" : "the first line is empty";
+    });
+    capture::SaveForViewing(image, tag + "-results");
+    ASSERT_TRUE(filled) << fault;
+    lines = LinesWithText(image);
+    ASSERT_TRUE(game.Activate(results, 30));
+    e2e::PressKey("Return");
+}
+
+TEST(GamePlay, AWholeGameEndsWithTheNameTypedInTheTableAndItsFile) {
+    KESTROVA_REQUIRE_GL(plat::gl::ProbeRenderer().available);
+    Program game(SoundEnvironment());
+    GameResult result;
+    ASSERT_NO_FATAL_FAILURE(PlayUntilGameOver(game, true, "first", result));
+    ASSERT_NO_FATAL_FAILURE(CloseBox(game, result.box));
+
+    const std::string dialog = game.WaitForWindow("Enter your name", 30);
+    ASSERT_FALSE(dialog.empty()) << "no name was asked for";
+    ASSERT_TRUE(game.WaitForManaged(dialog, 30));
+    ASSERT_TRUE(game.Activate(dialog, 30));
+    const std::string name = "Zoë Kovač";
+    ASSERT_TRUE(e2e::TypeText(name));
+    e2e::PressKey("Return");
+
+    std::vector<bool> lines;
+    ASSERT_NO_FATAL_FAILURE(ReadAndCloseResults(game, "first", lines));
+    EXPECT_EQ(Count(lines), 1) << "one result, on the first line";
+    EXPECT_EQ(game.WaitForExit(60), 0);
+
+    const std::string file = ReadFile(game.directory() + "/Kestrova.res");
+    ASSERT_EQ(file.size(), 4u + kRecordBytes);
+    EXPECT_EQ(GetInt32(file, 0), 1);
+    std::string field = name;
+    field.resize(kNameField, '\0');
+    EXPECT_EQ(file.substr(4, kNameField), field);
+    EXPECT_EQ(GetInt32(file, 4 + kNameField), result.shownScore);
+}
+
+TEST(GamePlay, AGameBelowAFullTableGoesStraightToTheResultsAndLeavesTheFileAlone) {
+    KESTROVA_REQUIRE_GL(plat::gl::ProbeRenderer().available);
+    std::vector<std::pair<std::string, int>> records;
+    for (int k = 0; k < kTableSize; ++k) records.emplace_back("Champion " + std::to_string(k + 1), 99000 - 1000 * k);
+    const std::string table = ScoreFile(records);
+    Program game(SoundEnvironment(), {{"Kestrova.res", table}});
+    GameResult result;
+    ASSERT_NO_FATAL_FAILURE(PlayUntilGameOver(game, false, "full", result));
+    ASSERT_NO_FATAL_FAILURE(CloseBox(game, result.box));
+
+    ASSERT_FALSE(game.WaitForWindow("Best results", 30).empty()) << "the results did not appear";
+    EXPECT_FALSE(game.HasWindow("Enter your name"));
+    std::vector<bool> lines;
+    ASSERT_NO_FATAL_FAILURE(ReadAndCloseResults(game, "full", lines));
+    EXPECT_EQ(Count(lines), kTableSize);
+    EXPECT_EQ(game.WaitForExit(60), 0);
+    EXPECT_EQ(ReadFile(game.directory() + "/Kestrova.res"), table);
+}
+
+}  // namespace
