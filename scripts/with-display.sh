@@ -3,26 +3,29 @@
 # (openbox), so end-to-end tests get real focus changes and a close box.
 set -euo pipefail
 
-n=90
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-export DISPLAY=":$n"
-
+# The server picks a free display number itself: choosing one here and starting
+# the server after could race another run doing the same, and both would then
+# share one server.
+numberfile="$(mktemp)"
 # KESTROVA_XVFB_SCREEN: a bigger screen, e.g. for benchmarks at 1920 x 1080.
-Xvfb "$DISPLAY" -screen 0 "${KESTROVA_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 5 -screen 0 "${KESTROVA_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp 5>"$numberfile" >/dev/null 2>&1 &
 xvfb=$!
 openbox_pid=""
 cleanup() {
   [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
   wait 2>/dev/null || true
+  rm -f "$numberfile"
 }
 trap cleanup EXIT
 
 for _ in $(seq 1 100); do
-  if xdpyinfo >/dev/null 2>&1; then break; fi
+  [ -s "$numberfile" ] && break
   sleep 0.1
 done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start on $DISPLAY" >&2; exit 1; }
+[ -s "$numberfile" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$numberfile")"
+xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not answer on $DISPLAY" >&2; exit 1; }
 
 openbox >/dev/null 2>&1 &
 openbox_pid=$!
