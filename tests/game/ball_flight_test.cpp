@@ -157,6 +157,14 @@ TEST_F(BallFlightTest, BricksScoreInOrderAndTheBallBouncesOnEveryAxisWhoseCellCh
     EXPECT_EQ(game->score, 17);
     EXPECT_TRUE(Near(game->ball->velocity, 3, -4, -5)) << "y and z changed";
 
+    // From the corner cell (0, 0, 0) the ball is still inside: all three turn.
+    Put(111);
+    prevCell = CellIndex{0, 0, 0};
+    Fly({-35, -35, -35}, {3, 4, 5});
+    Tick();
+    EXPECT_EQ(game->bricks[111], nullptr);
+    EXPECT_TRUE(Near(game->ball->velocity, -3, -4, -5)) << "cell 0 is a cell of the grid";
+
     // From outside the grid the brick goes but the ball flies on.
     Put(555);
     prevCell = CellIndex{-1, 4, 5};
