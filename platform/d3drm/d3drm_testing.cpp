@@ -22,6 +22,11 @@ bool ReadDeviceImage(IDirect3DRMDevice* device, std::vector<std::uint32_t>& pixe
     return d && gl::ReadDeviceImage(d->target_, pixels);
 }
 
+bool DeviceDrawsToWindow(IDirect3DRMDevice* device) {
+    auto* d = dynamic_cast<rm::Device*>(device);
+    return d && gl::DrawsToWindow(d->target_);
+}
+
 DWORD DefaultTextureColors(IDirect3DRM* rm) {
     auto* root = dynamic_cast<rm::RetainedMode*>(rm);
     return root ? root->TextureColors() : 0;
