@@ -27,6 +27,11 @@ bool DeviceDrawsToWindow(IDirect3DRMDevice* device) {
     return d && gl::DrawsToWindow(d->target_);
 }
 
+std::uint64_t TickPictureCount(IDirect3DRMDevice* device) {
+    auto* d = dynamic_cast<rm::Device*>(device);
+    return d ? d->tickPictures_ : 0;
+}
+
 DWORD DefaultTextureColors(IDirect3DRM* rm) {
     auto* root = dynamic_cast<rm::RetainedMode*>(rm);
     return root ? root->TextureColors() : 0;

@@ -26,6 +26,9 @@ bool ReadDeviceImage(IDirect3DRMDevice* device, std::vector<std::uint32_t>& pixe
 // object that Update copies to the window).
 bool DeviceDrawsToWindow(IDirect3DRMDevice* device);
 
+// How many pictures Tick has drawn on the device.
+std::uint64_t TickPictureCount(IDirect3DRMDevice* device);
+
 // The process-wide texture defaults last given to SetDefaultTextureColors and
 // SetDefaultTextureShades (0 for an object that is not ours).
 DWORD DefaultTextureColors(IDirect3DRM* rm);
