@@ -120,6 +120,9 @@ HRESULT RetainedMode::CreateDeviceOnWindow(SDL_Window* window, int width, int he
     gl::DeviceTarget* target = gl::CreateDeviceTarget(window, width, height);
     if (!target) return D3DRMERR_BADDEVICE;
     *out = new Device(this, target, width, height);
+    // Another device on the same window may have had to give up drawing
+    // there directly, and with it its picture.
+    NoteChange();
     return D3DRM_OK;
 }
 

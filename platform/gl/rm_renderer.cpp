@@ -78,11 +78,17 @@ std::unordered_map<Uint32, ContextResources>& AllResources() {
     return all;
 }
 
-// The one device of each window that draws into its back buffer. Kept apart
-// from the context's resources, which a new context starts afresh.
-std::unordered_map<Uint32, DeviceTarget*>& DirectTargets() {
-    static std::unordered_map<Uint32, DeviceTarget*> direct;
-    return direct;
+// The devices of each window, and the one of them, if any, that draws into
+// its back buffer. Kept apart from the context's resources, which a new
+// context starts afresh.
+struct WindowDevices {
+    int count = 0;
+    DeviceTarget* direct = nullptr;
+};
+
+std::unordered_map<Uint32, WindowDevices>& DevicesByWindow() {
+    static std::unordered_map<Uint32, WindowDevices> all;
+    return all;
 }
 
 GLuint Compile(GLenum type, const char* source) {
@@ -251,12 +257,13 @@ bool DrawableIs(SDL_Window* window, int width, int height) {
 }
 
 // A device may draw straight into its window when it covers the whole of it,
-// no other device of the window does so already, and the window is a real one:
-// SDL's offscreen driver has no window to show, and its tests read pictures back.
+// it is the window's only device, and the window is a real one: SDL's
+// offscreen driver has no window to show, and its tests read pictures back.
 bool MayDrawDirect(ContextResources& r, SDL_Window* window, int width, int height) {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver || SDL_strcmp(driver, "offscreen") == 0) return false;
-    if (DirectTargets().count(SDL_GetWindowID(window))) return false;
+    auto it = DevicesByWindow().find(SDL_GetWindowID(window));
+    if (it != DevicesByWindow().end() && it->second.count > 0) return false;
     return DrawableIs(window, width, height) && WindowFormatFits(r);
 }
 
@@ -289,9 +296,8 @@ bool AttachFramebuffer(ContextResources& r, DeviceTarget* t) {
 }
 
 void StopDrawingDirect(DeviceTarget* t) {
-    auto& direct = DirectTargets();
-    auto it = direct.find(t->windowId);
-    if (it != direct.end() && it->second == t) direct.erase(it);
+    WindowDevices& devices = DevicesByWindow()[t->windowId];
+    if (devices.direct == t) devices.direct = nullptr;
     t->direct = false;
     t->unpresented = false;
 }
@@ -340,19 +346,25 @@ DeviceTarget* CreateDeviceTarget(SDL_Window* window, int width, int height) {
     auto* t = new DeviceTarget{window, SDL_GetWindowID(window), width, height, 0, 0, 0, false, false};
     if (MayDrawDirect(*r, window, width, height)) {
         t->direct = true;
-        DirectTargets()[t->windowId] = t;
-        return t;
-    }
-    if (!AttachFramebuffer(*r, t)) {
+    } else if (!AttachFramebuffer(*r, t)) {
         delete t;
         return nullptr;
     }
+    WindowDevices& devices = DevicesByWindow()[t->windowId];
+    // Devices sharing a window each keep their picture, since each Update
+    // presents the whole back buffer. The one that drew there directly has
+    // no picture left until it draws again.
+    if (devices.direct) UseFramebuffer(*r, devices.direct);
+    if (t->direct) devices.direct = t;
+    ++devices.count;
     return t;
 }
 
 void DestroyDeviceTarget(DeviceTarget* target) {
     if (!target) return;
     if (target->direct) StopDrawingDirect(target);
+    auto devices = DevicesByWindow().find(target->windowId);
+    if (devices != DevicesByWindow().end() && --devices->second.count <= 0) DevicesByWindow().erase(devices);
     // Keep the framebuffer for the next device of this window: a resize
     // drops the device and builds another one at once.
     if (ContextResources* r = AcquireTarget(target)) {

@@ -16,6 +16,8 @@ namespace plat::gl {
 struct DeviceTarget;
 
 // Null when the window cannot carry an OpenGL 3.3 context or the size is empty.
+// A second device on a window moves one drawing there directly to a
+// framebuffer object, empty until it draws again.
 DeviceTarget* CreateDeviceTarget(SDL_Window* window, int width, int height);
 void DestroyDeviceTarget(DeviceTarget* target);
 // Whether the device draws straight into its window's back buffer.

@@ -230,5 +230,20 @@ TEST_F(DirectPictureTest, AfterTheWindowGrowsTheOldDeviceStillShowsAtItsTopLeft)
     EXPECT_EQ(Differences(Shown("direct"), reference), 0);
 }
 
+TEST_F(DirectPictureTest, ASecondDeviceOnTheWindowTurnsTheFirstToAFramebufferThatTickFills) {
+    ASSERT_EQ(rm->Tick(0), D3DRM_OK);
+    std::vector<std::uint32_t> reference = Reference();
+    const std::uint64_t drawn = TickPictureCount(direct);
+    Ref<IDirect3DRMDevice> corner;
+    ASSERT_EQ(CreateDeviceOnNativeWindow(rm, whole_, kWidth / 2, kHeight / 2, corner.out()), D3DRM_OK);
+    EXPECT_FALSE(DeviceDrawsToWindow(direct));
+    EXPECT_FALSE(DeviceDrawsToWindow(corner));
+    ASSERT_EQ(rm->Tick(0), D3DRM_OK);
+    EXPECT_EQ(TickPictureCount(direct), drawn + 1);
+    std::vector<std::uint32_t> image;
+    ASSERT_TRUE(ReadDeviceImage(direct, image));
+    EXPECT_EQ(Differences(image, reference), 0);
+}
+
 }  // namespace
 }  // namespace rmtest
