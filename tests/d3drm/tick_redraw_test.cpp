@@ -144,7 +144,7 @@ TEST_F(TickRedrawTest, EveryKindOfChangeIsDrawnByTheNextTick) {
     });
     Step("texture filter", true, [&] { Both([](auto*, auto* d) { d->SetTextureQuality(D3DRMTEXTURE_NEAREST); }); });
     Step("texture removed", true, [&] { wall->SetTexture(nullptr); });
-    Step("light colour", true, [&] { sun->SetColorRGB(1, 0.2f, 0.2f); });
+    Step("light colour", true, [&] { sun->SetColorRGB(0.7f, 0.7f, 0.2f); });
     Step("light type", true, [&] { sun->SetType(D3DRMLIGHT_AMBIENT); });
     Step("light removed", true, [&] { lightFrame->DeleteLight(sun); });
     Step("light added", true, [&] { box->AddLight(sun); });
