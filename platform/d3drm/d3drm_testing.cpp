@@ -22,6 +22,16 @@ bool ReadDeviceImage(IDirect3DRMDevice* device, std::vector<std::uint32_t>& pixe
     return d && gl::ReadDeviceImage(d->target_, pixels);
 }
 
+bool DeviceDrawsToWindow(IDirect3DRMDevice* device) {
+    auto* d = dynamic_cast<rm::Device*>(device);
+    return d && gl::DrawsToWindow(d->target_);
+}
+
+std::uint64_t TickPictureCount(IDirect3DRMDevice* device) {
+    auto* d = dynamic_cast<rm::Device*>(device);
+    return d ? d->tickPictures_ : 0;
+}
+
 DWORD DefaultTextureColors(IDirect3DRM* rm) {
     auto* root = dynamic_cast<rm::RetainedMode*>(rm);
     return root ? root->TextureColors() : 0;

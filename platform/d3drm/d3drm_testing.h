@@ -22,6 +22,13 @@ bool ReadDevicePixels(IDirect3DRMDevice* device, int x, int y, std::uint32_t& rg
 // The device's whole picture, 0x00RRGGBB rows from the top.
 bool ReadDeviceImage(IDirect3DRMDevice* device, std::vector<std::uint32_t>& pixels);
 
+// Whether the device draws straight into its window (else into a framebuffer
+// object that Update copies to the window).
+bool DeviceDrawsToWindow(IDirect3DRMDevice* device);
+
+// How many pictures Tick has drawn on the device.
+std::uint64_t TickPictureCount(IDirect3DRMDevice* device);
+
 // The process-wide texture defaults last given to SetDefaultTextureColors and
 // SetDefaultTextureShades (0 for an object that is not ours).
 DWORD DefaultTextureColors(IDirect3DRM* rm);

@@ -23,12 +23,14 @@ Device::~Device() {
 
 HRESULT Device::SetQuality(D3DRMRENDERQUALITY quality) {
     if (quality & ~(D3DRMSHADE_MASK | D3DRMLIGHT_MASK | D3DRMFILL_MASK)) return D3DRMERR_BADVALUE;
+    if (quality != quality_) NoteChange();
     quality_ = quality;
     return D3DRM_OK;
 }
 
 HRESULT Device::SetTextureQuality(D3DRMTEXTUREQUALITY quality) {
     if (quality > D3DRMTEXTURE_LINEARMIPLINEAR) return D3DRMERR_BADVALUE;
+    if (quality != textureQuality_) NoteChange();
     textureQuality_ = quality;
     return D3DRM_OK;
 }
@@ -36,6 +38,7 @@ HRESULT Device::SetTextureQuality(D3DRMTEXTUREQUALITY quality) {
 HRESULT Device::SetShades(DWORD shades) {
     // Only the old palette ramp used the count; true colour keeps it as given.
     if (shades == 0) return D3DRMERR_BADVALUE;
+    if (shades != shades_) NoteChange();
     shades_ = shades;
     return D3DRM_OK;
 }
@@ -47,11 +50,13 @@ Viewport::Viewport(Device* device, Frame* camera, LONG x, LONG y, DWORD width, D
     device_->AddRef();
     camera_->AddRef();
     device_->viewports_.push_back(this);
+    NoteChange();
 }
 
 Viewport::~Viewport() {
     auto& list = device_->viewports_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    NoteChange();
     camera_->Release();
     device_->Release();
 }
@@ -70,6 +75,7 @@ Projection Viewport::CurrentProjection() const {
 }
 
 HRESULT Viewport::Clear() {
+    device_->pictureCurrent_ = false;
     D3DCOLOR background = camera_->Root()->background_;
     return gl::ClearViewport(device_->target_, x_, y_, static_cast<int>(width_), static_cast<int>(height_),
                              background & 0xFFFFFF)
@@ -80,6 +86,7 @@ HRESULT Viewport::Clear() {
 HRESULT Viewport::Render(IDirect3DRMFrame* frameInterface) {
     Frame* frame = AsFrame(frameInterface);
     if (!frame) return D3DRMERR_BADOBJECT;
+    device_->pictureCurrent_ = false;
     Projection projection = CurrentProjection();
     device_->collector_->Collect(frame, projection.camera.origin, device_->quality_, device_->drawList_);
     float clip[16];
@@ -93,18 +100,21 @@ HRESULT Viewport::Render(IDirect3DRMFrame* frameInterface) {
 
 HRESULT Viewport::SetFront(D3DVALUE front) {
     if (!(front > 0) || !(front < back_) || !std::isfinite(front)) return D3DRMERR_BADVALUE;
+    if (front != front_) NoteChange();
     front_ = front;
     return D3DRM_OK;
 }
 
 HRESULT Viewport::SetBack(D3DVALUE back) {
     if (!(back > front_) || !std::isfinite(back)) return D3DRMERR_BADVALUE;
+    if (back != back_) NoteChange();
     back_ = back;
     return D3DRM_OK;
 }
 
 HRESULT Viewport::SetField(D3DVALUE field) {
     if (!(field > 0) || !std::isfinite(field)) return D3DRMERR_BADVALUE;
+    if (field != field_) NoteChange();
     field_ = field;
     return D3DRM_OK;
 }
@@ -112,6 +122,7 @@ HRESULT Viewport::SetField(D3DVALUE field) {
 HRESULT Viewport::SetCamera(IDirect3DRMFrame* cameraInterface) {
     Frame* camera = AsFrame(cameraInterface);
     if (!camera) return D3DRMERR_BADOBJECT;
+    if (camera != camera_) NoteChange();
     camera->AddRef();
     camera_->Release();
     camera_ = camera;

@@ -49,6 +49,8 @@ using FrameArray = ObjectArray<IDirect3DRMFrameArray, IDirect3DRMFrame>;
 
 bool Finite(float a, float b, float c) { return std::isfinite(a) && std::isfinite(b) && std::isfinite(c); }
 
+bool Same(Vec3 a, Vec3 b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+
 }  // namespace
 
 Frame* AsFrame(IDirect3DRMFrame* frame) { return dynamic_cast<Frame*>(frame); }
@@ -74,6 +76,7 @@ HRESULT CopyName(const std::string& name, bool named, DWORD* size, char* buffer)
 Frame::Frame(RetainedMode* root) : root_(root) {
     root_->AddRef();
     root_->Register(this);
+    NoteChange();
 }
 
 Frame::~Frame() {
@@ -83,6 +86,7 @@ Frame::~Frame() {
     }
     for (IDirect3DRMVisual* visual : visuals_) visual->Release();
     for (Light* light : lights_) light->Release();
+    NoteChange();
     root_->Unregister(this);
     root_->Release();
 }
@@ -100,8 +104,9 @@ Frame* Frame::Root() {
 }
 
 void Frame::Advance(float seconds) {
-    if (velocity_.x == 0 && velocity_.y == 0 && velocity_.z == 0) return;
+    if (seconds == 0 || (velocity_.x == 0 && velocity_.y == 0 && velocity_.z == 0)) return;
     local_.origin = local_.origin + velocity_ * seconds;
+    NoteChange();
 }
 
 HRESULT Frame::AddChild(IDirect3DRMFrame* childInterface) {
@@ -116,6 +121,7 @@ HRESULT Frame::AddChild(IDirect3DRMFrame* childInterface) {
     if (child->parent_) child->parent_->DeleteChild(child);
     child->parent_ = this;
     children_.push_back(child);
+    NoteChange();
     return D3DRM_OK;
 }
 
@@ -127,6 +133,7 @@ HRESULT Frame::DeleteChild(IDirect3DRMFrame* childInterface) {
     children_.erase(it);
     child->parent_ = nullptr;
     child->Release();
+    NoteChange();
     return D3DRM_OK;
 }
 
@@ -157,6 +164,7 @@ HRESULT Frame::AddVisual(IDirect3DRMVisual* visual) {
     visual->AddRef();
     visuals_.push_back(visual);
     if (auto* mesh = dynamic_cast<MeshBuilder*>(visual)) meshes_.push_back(mesh);
+    NoteChange();
     return D3DRM_OK;
 }
 
@@ -168,6 +176,7 @@ HRESULT Frame::DeleteVisual(IDirect3DRMVisual* visual) {
     auto mesh = std::find(meshes_.begin(), meshes_.end(), dynamic_cast<MeshBuilder*>(visual));
     if (mesh != meshes_.end()) meshes_.erase(mesh);
     visual->Release();
+    NoteChange();
     return D3DRM_OK;
 }
 
@@ -183,6 +192,7 @@ HRESULT Frame::AddLight(IDirect3DRMLight* lightInterface) {
     if (std::find(lights_.begin(), lights_.end(), light) != lights_.end()) return D3DRM_OK;
     light->AddRef();
     lights_.push_back(light);
+    NoteChange();
     return D3DRM_OK;
 }
 
@@ -193,6 +203,7 @@ HRESULT Frame::DeleteLight(IDirect3DRMLight* lightInterface) {
     Light* light = *it;
     lights_.erase(it);
     light->Release();
+    NoteChange();
     return D3DRM_OK;
 }
 
@@ -204,7 +215,9 @@ HRESULT Frame::SetPosition(IDirect3DRMFrame* refInterface, D3DVALUE x, D3DVALUE 
     if (refInterface && !ref) return D3DRMERR_BADOBJECT;
     if (!Finite(x, y, z)) return D3DRMERR_BADVALUE;
     Vec3 world = ref ? ref->World().Apply({x, y, z}) : Vec3{x, y, z};
-    local_.origin = parent_ ? parent_->World().InverseApply(world) : world;
+    Vec3 origin = parent_ ? parent_->World().InverseApply(world) : world;
+    if (!Same(origin, local_.origin)) NoteChange();
+    local_.origin = origin;
     return D3DRM_OK;
 }
 
@@ -233,7 +246,12 @@ HRESULT Frame::SetOrientation(IDirect3DRMFrame* refInterface, D3DVALUE dx, D3DVA
         dir = p.InverseRotate(dir);
         up = p.InverseRotate(up);
     }
-    OrientAxes(dir, up, local_, local_.x, local_.y, local_.z);
+    Vec3 x, y, z;
+    OrientAxes(dir, up, local_, x, y, z);
+    if (!Same(x, local_.x) || !Same(y, local_.y) || !Same(z, local_.z)) NoteChange();
+    local_.x = x;
+    local_.y = y;
+    local_.z = z;
     return D3DRM_OK;
 }
 
@@ -286,7 +304,10 @@ HRESULT Frame::InverseTransform(D3DVECTOR* out, D3DVECTOR* in) {
 
 HRESULT Frame::Load(void* source, void* objectId, D3DRMLOADOPTIONS options, D3DRMLOADTEXTURECALLBACK textureCallback,
                     void* callbackArg) {
-    return LoadModel(this, root_, source, objectId, options, textureCallback, callbackArg);
+    HRESULT loaded = LoadModel(this, root_, source, objectId, options, textureCallback, callbackArg);
+    // Whatever the loader put in place counts, even after a failure part way.
+    NoteChange();
+    return loaded;
 }
 
 }  // namespace plat::rm

@@ -10,6 +10,7 @@ HRESULT Face::AddVertex(D3DVALUE x, D3DVALUE y, D3DVALUE z) {
     FaceVertex v;
     v.position = {x, y, z};
     vertices_.push_back(v);
+    NoteChange();
     return D3DRM_OK;
 }
 
@@ -22,6 +23,7 @@ HRESULT Face::GetVertex(DWORD index, D3DVECTOR* position, D3DVECTOR* normal) {
 
 HRESULT Face::SetTextureCoordinates(DWORD vertex, D3DVALUE u, D3DVALUE v) {
     if (vertex >= vertices_.size()) return D3DRMERR_BADVALUE;
+    if (vertices_[vertex].u != u || vertices_[vertex].v != v) NoteChange();
     vertices_[vertex].u = u;
     vertices_[vertex].v = v;
     return D3DRM_OK;
@@ -51,6 +53,7 @@ HRESULT Face::GetNormal(D3DVECTOR* normal) {
 }
 
 HRESULT Face::SetColor(D3DCOLOR color) {
+    if (color != color_) NoteChange();
     color_ = color;
     return D3DRM_OK;
 }
@@ -70,6 +73,7 @@ HRESULT MeshBuilder::CreateFace(IDirect3DRMFace** out) {
     face->owner_ = this;
     faces_.push_back(face);  // the creation reference goes to the mesh
     face->AddRef();
+    NoteChange();
     *out = face;
     return D3DRM_OK;
 }
@@ -81,18 +85,20 @@ HRESULT MeshBuilder::AddFace(IDirect3DRMFace* faceInterface) {
     face->owner_ = this;
     face->AddRef();
     faces_.push_back(face);
+    NoteChange();
     return D3DRM_OK;
 }
 
 HRESULT MeshBuilder::SetColor(D3DCOLOR color) {
     color_ = color;
-    for (Face* face : faces_) face->color_ = color;
+    for (Face* face : faces_) face->SetColor(color);
     return D3DRM_OK;
 }
 
 HRESULT MeshBuilder::SetQuality(D3DRMRENDERQUALITY quality) {
     // Only the documented fields; anything else would not name a quality.
     if (quality & ~(D3DRMSHADE_MASK | D3DRMLIGHT_MASK | D3DRMFILL_MASK)) return D3DRMERR_BADVALUE;
+    if (quality != quality_) NoteChange();
     quality_ = quality;
     return D3DRM_OK;
 }
@@ -100,6 +106,7 @@ HRESULT MeshBuilder::SetQuality(D3DRMRENDERQUALITY quality) {
 HRESULT MeshBuilder::SetTexture(IDirect3DRMTexture* textureInterface) {
     auto* texture = dynamic_cast<Texture*>(textureInterface);
     if (textureInterface && !texture) return D3DRMERR_BADOBJECT;
+    if (texture != texture_) NoteChange();
     if (texture) texture->AddRef();
     if (texture_) texture_->Release();
     texture_ = texture;
@@ -120,6 +127,7 @@ int MeshBuilder::GetVertexCount() {
 }
 
 HRESULT MeshBuilder::Scale(D3DVALUE sx, D3DVALUE sy, D3DVALUE sz) {
+    if (sx != 1 || sy != 1 || sz != 1) NoteChange();
     for (Face* face : faces_) {
         for (FaceVertex& v : face->vertices_) v.position = {v.position.x * sx, v.position.y * sy, v.position.z * sz};
     }
@@ -127,6 +135,7 @@ HRESULT MeshBuilder::Scale(D3DVALUE sx, D3DVALUE sy, D3DVALUE sz) {
 }
 
 HRESULT MeshBuilder::Translate(D3DVALUE tx, D3DVALUE ty, D3DVALUE tz) {
+    if (tx != 0 || ty != 0 || tz != 0) NoteChange();
     for (Face* face : faces_) {
         for (FaceVertex& v : face->vertices_) v.position = v.position + Vec3{tx, ty, tz};
     }
@@ -151,6 +160,7 @@ HRESULT MeshBuilder::GenerateNormals() {
         }
     }
     if (corners.empty()) return D3DRM_OK;
+    NoteChange();
     // Positions equal within a small share of the mesh's size are one point,
     // so a seam built from separately computed angles still shades smoothly.
     float tolerance = std::max(Length(hi - lo) * 1e-5f, 1e-6f);
@@ -190,6 +200,7 @@ HRESULT MeshBuilder::GenerateNormals() {
 
 HRESULT Light::SetType(D3DRMLIGHTTYPE type) {
     if (type > D3DRMLIGHT_PARALLELPOINT) return D3DRMERR_BADVALUE;
+    if (type != type_) NoteChange();
     type_ = type;
     return D3DRM_OK;
 }
@@ -199,6 +210,7 @@ HRESULT Light::SetColor(D3DCOLOR color) {
 }
 
 HRESULT Light::SetColorRGB(D3DVALUE r, D3DVALUE g, D3DVALUE b) {
+    if (r != r_ || g != g_ || b != b_) NoteChange();
     r_ = r;
     g_ = g;
     b_ = b;

@@ -26,6 +26,13 @@ class SceneCollector;
 
 HRESULT CopyName(const std::string& name, bool named, DWORD* size, char* buffer);
 
+// Every change that can alter a picture counts once, in every Retained Mode
+// object alike: a device whose last picture was drawn at the current count
+// shows the scene as it is, and Tick need not draw it again. Setting a value
+// already there is no change.
+void NoteChange();
+std::uint64_t ChangeCount();
+
 // Name and application data, which every Retained Mode object carries.
 template <class Interface>
 class ObjectImpl : public RefCounted<Interface> {
@@ -131,6 +138,7 @@ public:
     HRESULT SetTexture(IDirect3DRMTexture* texture) override;
     HRESULT GetTexture(IDirect3DRMTexture** out) override;
     HRESULT SetPerspective(BOOL perspective) override {
+        if (perspective_ != (perspective != FALSE)) NoteChange();
         perspective_ = perspective != FALSE;
         return D3DRM_OK;
     }
@@ -195,12 +203,14 @@ public:
     HRESULT Transform(D3DVECTOR* out, D3DVECTOR* in) override;
     HRESULT InverseTransform(D3DVECTOR* out, D3DVECTOR* in) override;
     HRESULT SetColor(D3DCOLOR color) override {
+        if (color != color_) NoteChange();
         color_ = color;
         return D3DRM_OK;
     }
     HRESULT SetColorRGB(D3DVALUE r, D3DVALUE g, D3DVALUE b) override { return SetColor(D3DRGB(r, g, b)); }
     D3DCOLOR GetColor() override { return color_; }
     HRESULT SetSceneBackground(D3DCOLOR color) override {
+        if (color != background_) NoteChange();
         background_ = color;
         return D3DRM_OK;
     }
@@ -258,6 +268,11 @@ public:
     std::vector<Viewport*> viewports_;  // not referenced: each viewport holds its device
     SceneCollector* collector_;
     DrawList drawList_;
+    // Whether the device shows the picture Tick drew at change count pictureAt_;
+    // anything drawn on it by other hands makes Tick draw it again.
+    bool pictureCurrent_ = false;
+    std::uint64_t pictureAt_ = 0;
+    std::uint64_t tickPictures_ = 0;  // pictures Tick drew, for tests
 
 protected:
     const char* ClassName() const override { return "Device"; }

@@ -16,6 +16,14 @@ HRESULT Direct3DRMCreate(IDirect3DRM** out) {
 }  // namespace plat
 
 namespace plat::rm {
+namespace {
+
+std::uint64_t changeCount = 0;
+
+}  // namespace
+
+void NoteChange() { ++changeCount; }
+std::uint64_t ChangeCount() { return changeCount; }
 
 HRESULT RetainedMode::QueryInterface(REFIID riid, void** out) {
     if (!out) return E_POINTER;
@@ -112,6 +120,9 @@ HRESULT RetainedMode::CreateDeviceOnWindow(SDL_Window* window, int width, int he
     gl::DeviceTarget* target = gl::CreateDeviceTarget(window, width, height);
     if (!target) return D3DRMERR_BADDEVICE;
     *out = new Device(this, target, width, height);
+    // Another device on the same window may have had to give up drawing
+    // there directly, and with it its picture.
+    NoteChange();
     return D3DRM_OK;
 }
 
@@ -131,12 +142,14 @@ HRESULT RetainedMode::CreateViewport(IDirect3DRMDevice* deviceInterface, IDirect
 
 HRESULT RetainedMode::SetDefaultTextureColors(DWORD colors) {
     if (colors == 0) return D3DRMERR_BADVALUE;
+    if (colors != textureColors_) NoteChange();
     textureColors_ = colors;
     return D3DRM_OK;
 }
 
 HRESULT RetainedMode::SetDefaultTextureShades(DWORD shades) {
     if (shades == 0) return D3DRMERR_BADVALUE;
+    if (shades != textureShades_) NoteChange();
     textureShades_ = shades;
     return D3DRM_OK;
 }
@@ -144,21 +157,28 @@ HRESULT RetainedMode::SetDefaultTextureShades(DWORD shades) {
 HRESULT RetainedMode::Tick(D3DVALUE seconds) {
     if (!std::isfinite(seconds)) return D3DRMERR_BADVALUE;
     for (Frame* frame : frames_) frame->Advance(seconds);
+    const std::uint64_t now = ChangeCount();
     HRESULT result = D3DRM_OK;
     // By index: a picture creates no objects, and each device and viewport is
     // held while it draws, so the lists stay as they are; no copies per frame.
     for (std::size_t d = 0; d < devices_.size(); ++d) {
         Device* device = devices_[d];
+        // Nothing it shows has changed: its window still shows this picture.
+        if (device->pictureCurrent_ && device->pictureAt_ == now) continue;
         device->AddRef();
+        bool drawn = true;
         for (std::size_t v = 0; v < device->viewports_.size(); ++v) {
             Viewport* viewport = device->viewports_[v];
             viewport->AddRef();
-            if (FAILED(viewport->Clear()) || FAILED(viewport->Render(viewport->camera_->Root()))) {
-                result = D3DRMERR_BADDEVICE;
-            }
+            if (FAILED(viewport->Clear()) || FAILED(viewport->Render(viewport->camera_->Root()))) drawn = false;
             viewport->Release();
         }
-        if (FAILED(device->Update())) result = D3DRMERR_BADDEVICE;
+        if (FAILED(device->Update())) drawn = false;
+        if (!drawn) result = D3DRMERR_BADDEVICE;
+        // A failed picture is tried again on the next Tick.
+        device->pictureCurrent_ = drawn;
+        device->pictureAt_ = now;
+        ++device->tickPictures_;
         device->Release();
     }
     return result;

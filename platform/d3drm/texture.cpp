@@ -24,8 +24,9 @@ Texture::~Texture() {
     if (surface_) surface_->Release();
 }
 
-HRESULT Texture::Changed(BOOL pixels, BOOL) {
+HRESULT Texture::Changed(BOOL pixels, BOOL palette) {
     if (pixels) ++version_;
+    if (pixels || palette) NoteChange();
     return D3DRM_OK;
 }
 

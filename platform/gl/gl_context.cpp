@@ -27,6 +27,9 @@ bool PrepareForWindows() {
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    // A device covering the window draws into it directly, with the same
+    // depth precision as the framebuffer objects of the other devices.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     return true;
 }
 

@@ -14,7 +14,10 @@ struct DeviceTarget {
     SDL_Window* window;
     Uint32 windowId;
     int width, height;
-    GLuint fbo, color, depth;
+    GLuint fbo, color, depth;  // all 0 while the device draws straight into the window
+    bool direct;
+    // The window's back buffer holds this device's picture, not yet presented.
+    bool unpresented;
 };
 
 namespace {
@@ -67,10 +70,24 @@ struct ContextResources {
     std::vector<std::uint64_t> forgotten;
     std::vector<SpareTarget> spares;
     std::vector<std::uint32_t> texels;
+    int windowFormatFits = -1;  // unknown until first asked
 };
 
 std::unordered_map<Uint32, ContextResources>& AllResources() {
     static std::unordered_map<Uint32, ContextResources> all;
+    return all;
+}
+
+// The devices of each window, and the one of them, if any, that draws into
+// its back buffer. Kept apart from the context's resources, which a new
+// context starts afresh.
+struct WindowDevices {
+    int count = 0;
+    DeviceTarget* direct = nullptr;
+};
+
+std::unordered_map<Uint32, WindowDevices>& DevicesByWindow() {
+    static std::unordered_map<Uint32, WindowDevices> all;
     return all;
 }
 
@@ -115,6 +132,8 @@ bool BuildResources(ContextResources& r) {
     r.useTextureLocation = glGetUniformLocation(r.program, "useTexture");
     glUseProgram(r.program);
     glUniform1i(glGetUniformLocation(r.program, "tex"), 0);
+    // Pictures are stored as drawn, in a framebuffer object or in the window alike.
+    glDisable(GL_FRAMEBUFFER_SRGB);
 
     glGenVertexArrays(1, &r.vao);
     glGenBuffers(1, &r.vbo);
@@ -171,7 +190,7 @@ void SizeTarget(GLuint color, GLuint depth, int width, int height) {
 }
 
 void BindRect(const DeviceTarget* t, int x, int y, int width, int height) {
-    glBindFramebuffer(GL_FRAMEBUFFER, t->fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, t->direct ? 0 : t->fbo);
     // Device rectangles run from the top; OpenGL counts rows from the bottom.
     int glY = t->height - y - height;
     glViewport(x, glY, width, height);
@@ -209,26 +228,59 @@ GlTexture* TextureFor(ContextResources& r, rm::TextureImage* image, GLint filter
     return &t;
 }
 
-}  // namespace
+// Whether the window's own framebuffer stores a picture exactly as a
+// framebuffer object of ours would: 8-bit colour channels, a 24-bit depth
+// buffer, one sample a pixel. Asked once per context.
+bool WindowFormatFits(ContextResources& r) {
+    if (r.windowFormatFits < 0) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        GLint red = 0, green = 0, blue = 0, depth = 0, samples = 1;
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &red);
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE,
+                                              &green);
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, &blue);
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &depth);
+        glGetIntegerv(GL_SAMPLE_BUFFERS, &samples);
+        bool fits = glGetError() == GL_NO_ERROR && red == 8 && green == 8 && blue == 8 && depth >= 24 &&
+                    samples == 0;
+        r.windowFormatFits = fits ? 1 : 0;
+    }
+    return r.windowFormatFits == 1;
+}
 
-DeviceTarget* CreateDeviceTarget(SDL_Window* window, int width, int height) {
-    if (!window || width <= 0 || height <= 0) return nullptr;
-    ContextResources* r = AcquireWindow(window);
-    if (!r) return nullptr;
-    auto* t = new DeviceTarget{window, SDL_GetWindowID(window), width, height, 0, 0, 0};
-    if (!r->spares.empty()) {
-        SpareTarget s = r->spares.back();
-        r->spares.pop_back();
+bool DrawableIs(SDL_Window* window, int width, int height) {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window, &w, &h);
+    return w == width && h == height;
+}
+
+// A device may draw straight into its window when it covers the whole of it,
+// it is the window's only device, and the window is a real one: SDL's
+// offscreen driver has no window to show, and its tests read pictures back.
+bool MayDrawDirect(ContextResources& r, SDL_Window* window, int width, int height) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || SDL_strcmp(driver, "offscreen") == 0) return false;
+    auto it = DevicesByWindow().find(SDL_GetWindowID(window));
+    if (it != DevicesByWindow().end() && it->second.count > 0) return false;
+    return DrawableIs(window, width, height) && WindowFormatFits(r);
+}
+
+bool AttachFramebuffer(ContextResources& r, DeviceTarget* t) {
+    if (!r.spares.empty()) {
+        SpareTarget s = r.spares.back();
+        r.spares.pop_back();
         t->fbo = s.fbo;
         t->color = s.color;
         t->depth = s.depth;
-        if (s.width != width || s.height != height) SizeTarget(t->color, t->depth, width, height);
-        return t;
+        if (s.width != t->width || s.height != t->height) SizeTarget(t->color, t->depth, t->width, t->height);
+        return true;
     }
     glGenFramebuffers(1, &t->fbo);
     glGenRenderbuffers(1, &t->color);
     glGenRenderbuffers(1, &t->depth);
-    SizeTarget(t->color, t->depth, width, height);
+    SizeTarget(t->color, t->depth, t->width, t->height);
     glBindFramebuffer(GL_FRAMEBUFFER, t->fbo);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, t->color);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t->depth);
@@ -237,18 +289,86 @@ DeviceTarget* CreateDeviceTarget(SDL_Window* window, int width, int height) {
         glDeleteFramebuffers(1, &t->fbo);
         glDeleteRenderbuffers(1, &t->color);
         glDeleteRenderbuffers(1, &t->depth);
+        t->fbo = t->color = t->depth = 0;
+        return false;
+    }
+    return true;
+}
+
+void StopDrawingDirect(DeviceTarget* t) {
+    WindowDevices& devices = DevicesByWindow()[t->windowId];
+    if (devices.direct == t) devices.direct = nullptr;
+    t->direct = false;
+    t->unpresented = false;
+}
+
+// From now on the device draws into a framebuffer object of its own.
+bool UseFramebuffer(ContextResources& r, DeviceTarget* t) {
+    if (!t->direct) return true;
+    StopDrawingDirect(t);
+    return AttachFramebuffer(r, t);
+}
+
+// Called before anything is drawn. A direct device starts each picture with a
+// whole-device clear in a window still its size; otherwise the rest of its
+// picture would be whatever the back buffer held, so it takes a framebuffer.
+bool PrepareToDraw(ContextResources& r, DeviceTarget* t, bool wholeClear) {
+    if (!t->direct) return t->fbo != 0;
+    if (!t->unpresented && !(wholeClear && DrawableIs(t->window, t->width, t->height))) return UseFramebuffer(r, t);
+    t->unpresented = true;
+    return true;
+}
+
+// Binds what holds the device's last picture for reading; false when nothing
+// does: a direct device's picture is gone from the back buffer once presented.
+bool BindPictureForReading(ContextResources& r, DeviceTarget* t) {
+    if (t->direct) {
+        if (!t->unpresented || !DrawableIs(t->window, t->width, t->height)) {
+            // Every later picture is kept where it can be read.
+            UseFramebuffer(r, t);
+            return false;
+        }
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        glReadBuffer(GL_BACK);
+        return true;
+    }
+    if (t->fbo == 0) return false;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, t->fbo);
+    return true;
+}
+
+}  // namespace
+
+DeviceTarget* CreateDeviceTarget(SDL_Window* window, int width, int height) {
+    if (!window || width <= 0 || height <= 0) return nullptr;
+    ContextResources* r = AcquireWindow(window);
+    if (!r) return nullptr;
+    auto* t = new DeviceTarget{window, SDL_GetWindowID(window), width, height, 0, 0, 0, false, false};
+    if (MayDrawDirect(*r, window, width, height)) {
+        t->direct = true;
+    } else if (!AttachFramebuffer(*r, t)) {
         delete t;
         return nullptr;
     }
+    WindowDevices& devices = DevicesByWindow()[t->windowId];
+    // Devices sharing a window each keep their picture, since each Update
+    // presents the whole back buffer. The one that drew there directly has
+    // no picture left until it draws again.
+    if (devices.direct) UseFramebuffer(*r, devices.direct);
+    if (t->direct) devices.direct = t;
+    ++devices.count;
     return t;
 }
 
 void DestroyDeviceTarget(DeviceTarget* target) {
     if (!target) return;
+    if (target->direct) StopDrawingDirect(target);
+    auto devices = DevicesByWindow().find(target->windowId);
+    if (devices != DevicesByWindow().end() && --devices->second.count <= 0) DevicesByWindow().erase(devices);
     // Keep the framebuffer for the next device of this window: a resize
     // drops the device and builds another one at once.
     if (ContextResources* r = AcquireTarget(target)) {
-        r->spares.push_back({target->fbo, target->color, target->depth, target->width, target->height});
+        if (target->fbo) r->spares.push_back({target->fbo, target->color, target->depth, target->width, target->height});
     } else if (!SDL_GetWindowFromID(target->windowId)) {
         // The window and its context are gone, and with them every name kept.
         AllResources().erase(target->windowId);
@@ -256,8 +376,13 @@ void DestroyDeviceTarget(DeviceTarget* target) {
     delete target;
 }
 
+bool DrawsToWindow(const DeviceTarget* target) { return target && target->direct; }
+
 bool ClearViewport(DeviceTarget* target, int x, int y, int width, int height, std::uint32_t rgb) {
-    if (!AcquireTarget(target)) return false;
+    ContextResources* r = AcquireTarget(target);
+    if (!r) return false;
+    bool whole = x == 0 && y == 0 && width == target->width && height == target->height;
+    if (!PrepareToDraw(*r, target, whole)) return false;
     BindRect(target, x, y, width, height);
     glDepthMask(GL_TRUE);
     glClearColor(((rgb >> 16) & 0xFF) / 255.0f, ((rgb >> 8) & 0xFF) / 255.0f, (rgb & 0xFF) / 255.0f, 1.0f);
@@ -271,6 +396,7 @@ bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, con
     ContextResources* r = AcquireTarget(target);
     if (!r) return false;
     if (list.vertices.empty()) return true;
+    if (!PrepareToDraw(*r, target, false)) return false;
     BindRect(target, x, y, width, height);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
@@ -310,6 +436,15 @@ bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, con
 
 bool PresentDevice(DeviceTarget* target) {
     if (!AcquireTarget(target)) return false;
+    if (target->direct) {
+        // Nothing new drawn: the window already shows the last picture, and
+        // the back buffer may hold anything.
+        if (!target->unpresented) return true;
+        target->unpresented = false;
+        SDL_GL_SwapWindow(target->window);
+        return true;
+    }
+    if (target->fbo == 0) return false;
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(target->window, &w, &h);
     glDisable(GL_SCISSOR_TEST);
@@ -324,8 +459,9 @@ bool PresentDevice(DeviceTarget* target) {
 }
 
 bool ReadDevicePixel(DeviceTarget* target, int x, int y, std::uint32_t& rgb) {
-    if (!AcquireTarget(target) || x < 0 || y < 0 || x >= target->width || y >= target->height) return false;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, target->fbo);
+    ContextResources* r = AcquireTarget(target);
+    if (!r || x < 0 || y < 0 || x >= target->width || y >= target->height) return false;
+    if (!BindPictureForReading(*r, target)) return false;
     unsigned char px[4] = {};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, target->height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
@@ -334,10 +470,10 @@ bool ReadDevicePixel(DeviceTarget* target, int x, int y, std::uint32_t& rgb) {
 }
 
 bool ReadDeviceImage(DeviceTarget* target, std::vector<std::uint32_t>& pixels) {
-    if (!AcquireTarget(target)) return false;
+    ContextResources* r = AcquireTarget(target);
+    if (!r || !BindPictureForReading(*r, target)) return false;
     const int w = target->width, h = target->height;
     std::vector<unsigned char> rgba(static_cast<std::size_t>(w) * h * 4);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, target->fbo);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     pixels.resize(static_cast<std::size_t>(w) * h);

@@ -1,6 +1,7 @@
-// The OpenGL side of Retained Mode devices: a device is a framebuffer object
-// in its window's context; viewports clear and draw into their part of it,
-// and Update copies it to the window and presents.
+// The OpenGL side of Retained Mode devices. A device covering its window's
+// whole client area draws straight into the window's back buffer and Update
+// presents it; any other device is a framebuffer object in the window's
+// context, which Update copies to the window before presenting.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +16,12 @@ namespace plat::gl {
 struct DeviceTarget;
 
 // Null when the window cannot carry an OpenGL 3.3 context or the size is empty.
+// A second device on a window moves one drawing there directly to a
+// framebuffer object, empty until it draws again.
 DeviceTarget* CreateDeviceTarget(SDL_Window* window, int width, int height);
 void DestroyDeviceTarget(DeviceTarget* target);
+// Whether the device draws straight into its window's back buffer.
+bool DrawsToWindow(const DeviceTarget* target);
 
 // Rectangles are in device pixels, top-left origin. Colours 0x00RRGGBB.
 bool ClearViewport(DeviceTarget* target, int x, int y, int width, int height, std::uint32_t rgb);
@@ -24,6 +29,9 @@ bool ClearViewport(DeviceTarget* target, int x, int y, int width, int height, st
 bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, const float clip[16],
                   const rm::DrawList& list, bool linearFiltering);
 bool PresentDevice(DeviceTarget* target);
+// A device drawing into its window can be read only until Update presents
+// the picture; a read after that fails and moves the device to a framebuffer
+// object, so that every later picture can be read.
 bool ReadDevicePixel(DeviceTarget* target, int x, int y, std::uint32_t& rgb);
 // The whole picture, 0x00RRGGBB rows from the top.
 bool ReadDeviceImage(DeviceTarget* target, std::vector<std::uint32_t>& pixels);

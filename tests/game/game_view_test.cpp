@@ -144,4 +144,30 @@ TEST_F(GameViewTest, EndGameKeepsTheScoreShowsTheBoxThenAsksToClose) {
     EXPECT_TRUE(closing);
 }
 
+// While the ball waits and nobody touches anything the game still ticks, and
+// places its racket each time, but no picture is drawn; a mouse move is.
+TEST_F(GameViewTest, AWaitingBallDrawsNothingUntilTheMouseMovesTheRacket) {
+    auto tick = [&] {
+        PostMessageA(mainWindow, WM_TIMER, 0, 0);
+        DrainQueue();
+        IdleStep();
+    };
+    for (int i = 0; i < 3; ++i) tick();  // the first picture, and the one after painting
+    const std::uint64_t settled = TickPictureCount(game->device);
+    for (int i = 0; i < 30; ++i) tick();
+    EXPECT_EQ(TickPictureCount(game->device), settled);
+    EXPECT_FALSE(game->inPlay);
+
+    std::vector<std::uint32_t> before, after, full;
+    ASSERT_TRUE(ReadDeviceImage(game->device, before));
+    PostMessageA(mainWindow, WM_MOUSEMOVE, 0, static_cast<LPARAM>(200 | 300 << 16));
+    tick();
+    EXPECT_EQ(TickPictureCount(game->device), settled + 1);
+    ASSERT_TRUE(ReadDeviceImage(game->device, after));
+    EXPECT_FALSE(after == before) << "the racket did not move on screen";
+    ASSERT_TRUE(game->Draw());
+    ASSERT_TRUE(ReadDeviceImage(game->device, full));
+    EXPECT_TRUE(after == full);
+}
+
 }  // namespace

@@ -74,13 +74,18 @@ TEST(WindowPicture, ALitCubeOnTheBackgroundAppearsInTheWindow) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 
-    ASSERT_TRUE(view->Draw());
+    // The device covers the window, so it draws into the window's back
+    // buffer: its picture is read there before Update presents it.
+    EXPECT_TRUE(DeviceDrawsToWindow(view->device));
+    ASSERT_EQ(view->viewport->Clear(), D3DRM_OK);
+    ASSERT_EQ(view->viewport->Render(view->scene), D3DRM_OK);
     std::uint32_t device = 0;
     ASSERT_TRUE(ReadDevicePixels(view->device, 160, 120, device));
     EXPECT_EQ(device, 0xFF0000u) << std::hex << device;
     ASSERT_TRUE(ReadDevicePixels(view->device, 5, 5, device));
     EXPECT_EQ(device & 0xFF00FFu, 0u);
     EXPECT_NEAR(static_cast<int>((device >> 8) & 0xFF), 128, 2);
+    ASSERT_EQ(view->device->Update(), D3DRM_OK);
 
     capture::Image shown = Screenshot("picture");
     ASSERT_EQ(shown.width, 320);
