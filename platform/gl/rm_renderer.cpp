@@ -418,7 +418,7 @@ bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, con
     glActiveTexture(GL_TEXTURE0);
     GLint filter = linearFiltering ? GL_LINEAR : GL_NEAREST;
     int textured = -1;
-    for (const rm::DrawBatch& b : list.batches) {
+    auto draw = [&](const rm::DrawBatch& b) {
         GlTexture* tex = b.texture ? TextureFor(*r, b.texture, filter) : nullptr;
         int wantTexture = tex ? 1 : 0;
         if (wantTexture != textured) {
@@ -429,6 +429,16 @@ bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, con
                       : b.primitive == rm::Primitive::Lines   ? GL_LINES
                                                               : GL_POINTS;
         glDrawArrays(mode, static_cast<GLint>(b.first), static_cast<GLsizei>(b.count));
+    };
+    // Plain solid faces first: the textured walls stand behind everything else,
+    // and a software rasteriser skips what the depth test already hides instead
+    // of shading it twice. Depth decides what shows, so the picture is the same.
+    auto plainFaces = [](const rm::DrawBatch& b) { return !b.texture && b.primitive == rm::Primitive::Triangles; };
+    for (const rm::DrawBatch& b : list.batches) {
+        if (plainFaces(b)) draw(b);
+    }
+    for (const rm::DrawBatch& b : list.batches) {
+        if (!plainFaces(b)) draw(b);
     }
     glBindVertexArray(0);
     return true;
