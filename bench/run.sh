@@ -76,7 +76,7 @@ row() {
 for size in 640x480 1280x720 1920x1080; do
   row "level 2 frame $size, game" "$(value "frame_${size}_game_ms")" ms
   row "level 2 frame $size, bare OpenGL" "$(value "frame_${size}_bare_ms")" ms
-  row "level 2 frame $size, game / bare" "$(value "frame_${size}_ratio")" x "<" 1.2
+  row "level 2 frame $size, game / bare" "$(value "frame_${size}_ratio")" x "<" 1.05
 done
 row "frame in play 1280x720 (ball, racket, brick every 10th)" "$(value play_frame_ms)" ms
 for count in 100 306 1000 3000 10000; do
