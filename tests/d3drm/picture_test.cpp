@@ -173,22 +173,10 @@ TEST_F(PictureTest, GouraudSphereIsSmoothWhereFlatIsFaceted) {
 TEST_F(PictureTest, TextureIsModulatedByLight) {
     Ref<IDirectDraw> dd;
     ASSERT_EQ(DirectDrawCreate(nullptr, dd.out(), nullptr), DD_OK);
-    DDSURFACEDESC desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-    desc.dwWidth = 64;
-    desc.dwHeight = 64;
-    desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
     Ref<IDirectDrawSurface> surface;
-    ASSERT_EQ(dd->CreateSurface(&desc, surface.out(), nullptr), DD_OK);
-    ASSERT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+    ASSERT_EQ(CreateTextureSurface(dd, 64, 64, surface.out()), DD_OK);
     // Left half yellow, right half cyan.
-    for (DWORD y = 0; y < 64; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(desc.lpSurface) + y * desc.lPitch);
-        for (DWORD x = 0; x < 64; ++x) row[x] = x < 32 ? 0xFFFF00 : 0x00FFFF;
-    }
-    surface->Unlock(desc.lpSurface);
+    ASSERT_TRUE(FillSurface(surface, [](DWORD x, DWORD) { return x < 32 ? 0xFFFF00u : 0x00FFFFu; }));
     Ref<IDirect3DRMTexture> texture;
     ASSERT_EQ(rm->CreateTextureFromSurface(surface, texture.out()), D3DRM_OK);
 
@@ -213,12 +201,7 @@ TEST_F(PictureTest, TextureIsModulatedByLight) {
     EXPECT_TRUE(ColorNear(PixelAt({1, 0, 10}), 0x008080, 2));
 
     // Painted again and marked changed, the texture shows the new pixels.
-    surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr);
-    for (DWORD y = 0; y < 64; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(desc.lpSurface) + y * desc.lPitch);
-        for (DWORD x = 0; x < 64; ++x) row[x] = 0xFFFFFF;
-    }
-    surface->Unlock(desc.lpSurface);
+    ASSERT_TRUE(FillSurface(surface, [](DWORD, DWORD) { return 0xFFFFFFu; }));
     Ref<IDirect3DRMTexture> again;
     mesh->GetTexture(again.out());
     again->Changed(TRUE, FALSE);

@@ -8,10 +8,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 
 #include "platform/d3drm/d3drm.h"
 #include "platform/d3drm/d3drm_testing.h"
+#include "platform/ddraw/ddraw.h"
 #include "platform/gl/gl_context.h"
 #include "platform/gl/gl_probe.h"
 #include "tests/support/gl_required.h"
@@ -92,6 +94,35 @@ inline ::testing::AssertionResult ColorNear(std::uint32_t actual, std::uint32_t 
             return ::testing::AssertionFailure() << text;
         }
     }
+    return ::testing::AssertionSuccess();
+}
+
+// A square-cornered texture surface of the given size.
+inline HRESULT CreateTextureSurface(IDirectDraw* dd, DWORD width, DWORD height, IDirectDrawSurface** out) {
+    DDSURFACEDESC desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    desc.dwWidth = width;
+    desc.dwHeight = height;
+    desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
+    return dd->CreateSurface(&desc, out, nullptr);
+}
+
+// Writes every texel of a locked surface: texel(x, y) gives 0x00RRGGBB.
+template <typename TexelAt>
+::testing::AssertionResult FillSurface(IDirectDrawSurface* surface, TexelAt texel) {
+    DDSURFACEDESC desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = sizeof desc;
+    if (surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK) {
+        return ::testing::AssertionFailure() << "the surface did not lock";
+    }
+    for (DWORD y = 0; y < desc.dwHeight; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(desc.lpSurface) + y * desc.lPitch);
+        for (DWORD x = 0; x < desc.dwWidth; ++x) row[x] = texel(x, y);
+    }
+    surface->Unlock(desc.lpSurface);
     return ::testing::AssertionSuccess();
 }
 

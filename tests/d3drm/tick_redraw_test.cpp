@@ -50,13 +50,7 @@ protected:
 
     void MakeTexturedWall() {
         ASSERT_EQ(DirectDrawCreate(nullptr, dd.out(), nullptr), DD_OK);
-        DDSURFACEDESC desc;
-        std::memset(&desc, 0, sizeof desc);
-        desc.dwSize = sizeof desc;
-        desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-        desc.dwWidth = desc.dwHeight = 8;
-        desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
-        ASSERT_EQ(dd->CreateSurface(&desc, surface.out(), nullptr), DD_OK);
+        ASSERT_EQ(CreateTextureSurface(dd, 8, 8, surface.out()), DD_OK);
         Paint(0xF0F0F0, 0x3050A0);
         ASSERT_EQ(rm->CreateTextureFromSurface(surface, texture.out()), D3DRM_OK);
         ASSERT_EQ(wall->CreateFace(face.out()), D3DRM_OK);
@@ -73,15 +67,7 @@ protected:
 
     // A checkerboard of 2 x 2 texels.
     void Paint(std::uint32_t a, std::uint32_t b) {
-        DDSURFACEDESC desc;
-        std::memset(&desc, 0, sizeof desc);
-        desc.dwSize = sizeof desc;
-        ASSERT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-        for (DWORD y = 0; y < 8; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(desc.lpSurface) + y * desc.lPitch);
-            for (DWORD x = 0; x < 8; ++x) row[x] = ((x / 2 + y / 2) % 2) ? a : b;
-        }
-        surface->Unlock(desc.lpSurface);
+        ASSERT_TRUE(FillSurface(surface, [&](DWORD x, DWORD y) { return ((x / 2 + y / 2) % 2) ? a : b; }));
     }
 
     // Does `act`, ticks, and checks whether Tick drew and that the device shows

@@ -114,20 +114,9 @@ protected:
 
         Ref<IDirectDraw> dd;
         ASSERT_EQ(DirectDrawCreate(nullptr, dd.out(), nullptr), DD_OK);
-        DDSURFACEDESC desc;
-        std::memset(&desc, 0, sizeof desc);
-        desc.dwSize = sizeof desc;
-        desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-        desc.dwWidth = desc.dwHeight = 16;
-        desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
         Ref<IDirectDrawSurface> surface;
-        ASSERT_EQ(dd->CreateSurface(&desc, surface.out(), nullptr), DD_OK);
-        ASSERT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-        for (DWORD y = 0; y < 16; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(desc.lpSurface) + y * desc.lPitch);
-            for (DWORD x = 0; x < 16; ++x) row[x] = ((x / 4 + y / 4) % 2) ? 0xF0F0F0 : 0x402080;
-        }
-        surface->Unlock(desc.lpSurface);
+        ASSERT_EQ(CreateTextureSurface(dd, 16, 16, surface.out()), DD_OK);
+        ASSERT_TRUE(FillSurface(surface, [](DWORD x, DWORD y) { return ((x / 4 + y / 4) % 2) ? 0xF0F0F0u : 0x402080u; }));
         Ref<IDirect3DRMTexture> texture;
         ASSERT_EQ(rm->CreateTextureFromSurface(surface, texture.out()), D3DRM_OK);
         Ref<IDirect3DRMFace> face;
