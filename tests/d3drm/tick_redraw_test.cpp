@@ -86,7 +86,9 @@ protected:
         ASSERT_TRUE(ReadDeviceImage(fresh, reference));
         EXPECT_TRUE(shown == reference) << "the device does not show the scene as it is";
         // A change the picture would not show could hide a missed one.
-        if (changes) EXPECT_FALSE(shown == previous) << "the step changes nothing visible";
+        if (changes) {
+            EXPECT_FALSE(shown == previous) << "the step changes nothing visible";
+        }
     }
 
     // A setting that each viewport or device has for itself, given to both.
