@@ -381,3 +381,48 @@ TEST(GamePlay, AGameBelowAFullTableGoesStraightToTheResultsAndLeavesTheFileAlone
 }
 
 }  // namespace
+
+// Nothing moves while the ball waits, so no timer tick draws; a window that was
+// covered or minimised must still come back with its picture.
+TEST(GamePlay, ACoveredOrMinimisedWindowComesBackWithTheSamePicture) {
+    KESTROVA_REQUIRE_GL(plat::gl::ProbeRenderer().available);
+    Program game;
+    const std::string id = game.WaitForWindow("Kestrova", 30);
+    ASSERT_FALSE(id.empty());
+    ASSERT_TRUE(game.WaitForManaged(id, 30));
+    ASSERT_TRUE(game.Activate(id, 30));
+    Image before;
+    ASSERT_TRUE(capture::CaptureWindow(id, before));
+    const GameScreen screen(before.width, before.height);
+    e2e::MoveMouse(id, 4, before.height - 4);
+    std::string fault;
+    ASSERT_TRUE(WaitForPicture(id, 30, before, fault, [&](const Image& i) { return StartFault(screen, i); })) << fault;
+    // Two equal pictures in a row: the racket has settled where the mouse is.
+    Image again;
+    ASSERT_TRUE(WaitForPicture(id, 30, again, fault, [&](const Image& i) -> std::string {
+        const bool same = i.pixels == before.pixels;
+        before = i;
+        return same ? "" : "the picture is still changing";
+    })) << fault;
+
+    // Covered by another window and uncovered: only the paint brings the picture back.
+    e2e::Shell("xmessage -geometry 4000x4000+0+0 cover >/dev/null 2>&1 & echo $! > " + game.directory() + "/cover");
+    e2e::Shell("xdotool search --sync --onlyvisible --name '^xmessage$' >/dev/null");
+    e2e::Shell("kill $(cat " + game.directory() + "/cover)");
+    Image after;
+    const bool uncovered = WaitForPicture(id, 30, after, fault, [&](const Image& i) {
+        return i.pixels == before.pixels ? "" : "the picture differs from the one before";
+    });
+    capture::SaveForViewing(after, "uncovered");
+    EXPECT_TRUE(uncovered) << fault;
+
+    e2e::Shell("xdotool windowminimize --sync " + id);
+    ASSERT_TRUE(game.Activate(id, 30)) << "the window did not come back";
+    const bool restored = WaitForPicture(id, 30, after, fault, [&](const Image& i) {
+        return i.pixels == before.pixels ? "" : "the picture differs from the one before";
+    });
+    capture::SaveForViewing(after, "restored");
+    EXPECT_TRUE(restored) << fault;
+    e2e::Shell("xdotool key alt+F4");
+    EXPECT_EQ(game.WaitForExit(30), 0);
+}
