@@ -230,6 +230,14 @@ TEST_F(PictureTest, ARebuiltDeviceDrawsAtItsNewSize) {
     EXPECT_TRUE(ColorNear(PixelAt({1.1f, 0, 10}), kBackground, 0));
     std::uint32_t rgb;
     EXPECT_FALSE(ReadDevicePixels(device, 250, 50, rgb));
+
+    // Only the width changes: the picture still fills the new size.
+    SDL_SetWindowSize(window_, 300, 100);
+    MakeDevice(300, 100);
+    device->SetQuality(D3DRMRENDER_UNLITFLAT);
+    Draw();
+    EXPECT_TRUE(ColorNear(Pixel(150, 50), 0x0000FF, 0));
+    EXPECT_TRUE(ColorNear(Pixel(290, 50), kBackground, 0));
 }
 
 TEST_F(PictureTest, AViewportOnPartOfTheDeviceDrawsOnlyThereWithRowsFromItsTop) {

@@ -127,6 +127,13 @@ TEST_F(ViewportTest, DevicesAndViewportsRefuseBadRequests) {
     EXPECT_EQ(rm->CreateViewport(device, camera, 600, 0, 100, 100, vp.out()), D3DRMERR_BADVALUE);
     EXPECT_EQ(rm->CreateViewport(device, nullptr, 0, 0, 10, 10, vp.out()), D3DRMERR_BADOBJECT);
     EXPECT_EQ(rm->CreateViewport(nullptr, camera, 0, 0, 10, 10, vp.out()), D3DRMERR_BADOBJECT);
+    EXPECT_EQ(viewport->SetCamera(nullptr), D3DRMERR_BADOBJECT);
+    Ref<IDirect3DRMFrame> second;
+    ASSERT_EQ(rm->CreateFrame(nullptr, second.out()), D3DRM_OK);
+    ASSERT_EQ(viewport->SetCamera(second), D3DRM_OK);
+    Ref<IDirect3DRMFrame> shown;
+    ASSERT_EQ(viewport->GetCamera(shown.out()), D3DRM_OK);
+    EXPECT_EQ(shown.p, second.p);
 
     // A clipper that names no window gives no device, whatever the GUID.
     Ref<IDirectDrawClipper> clipper;
