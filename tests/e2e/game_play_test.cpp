@@ -215,7 +215,7 @@ void PlayUntilGameOver(Program& game, bool sound, const std::string& tag, GameRe
     const bool started = WaitForPicture(id, 30, image, fault, [&](const Image& i) { return StartFault(screen, i); });
     capture::SaveForViewing(image, tag + "-start");
     ASSERT_TRUE(started) << fault;
-    const std::vector<bool> bricksAtStart = screen.BricksShown(image);
+    const Image atStart = image;
 
     const std::string soundPath = game.directory() + "/" + kSoundFile;
     long silentUntil = 0;
@@ -279,10 +279,7 @@ void PlayUntilGameOver(Program& game, bool sound, const std::string& tag, GameRe
         EXPECT_GT(now, score) << "no brick was hit";
         score = now;
 
-        int gone = 0;
-        const std::vector<bool> bricksNow = screen.BricksShown(image);
-        for (int i = 0; i < e2e::kBricks; ++i) gone += bricksAtStart[i] && !bricksNow[i];
-        EXPECT_GE(gone, ball + 1) << "a hit brick is still on the screen";
+        EXPECT_GE(screen.BricksGoneSince(atStart, image), ball + 1) << "a hit brick is still on the screen";
     }
 
     result.box = game.WaitForWindowOtherThan(id, 90);

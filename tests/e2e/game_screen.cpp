@@ -115,6 +115,22 @@ std::vector<bool> GameScreen::BricksShown(const capture::Image& image) const {
     return shown;
 }
 
+// A brick coloured much like the court (colours are random) cannot be told
+// from the court beside it, but its front pixel still changes when it goes:
+// with the ball at rest the picture is otherwise the same from one time to the next.
+int GameScreen::BricksGoneSince(const capture::Image& start, const capture::Image& now) const {
+    int gone = 0;
+    for (int i = 0; i < kBricks; ++i) {
+        const Pixel front = BrickFront(i), gap = GapBeside(i);
+        if (!Inside(now, front) || !Inside(now, gap) || !Inside(start, front)) continue;
+        const std::uint32_t was = start.At(front.x, front.y), is = now.At(front.x, front.y);
+        const bool changed = std::abs(Red(was) - Red(is)) > 3 || std::abs(Green(was) - Green(is)) > 3 ||
+                             std::abs(Blue(was) - Blue(is)) > 3;
+        gone += changed && SameColour(is, now.At(gap.x, gap.y));
+    }
+    return gone;
+}
+
 Pixel GameScreen::BallAtRest() const { return Project(0, -100, 0); }
 
 // The right wall (x = -50) reaches from the racket plane to the back of the

@@ -49,6 +49,8 @@ public:
     Pixel GapBeside(int brick) const;
     // Bricks whose front differs from the court seen beside them.
     std::vector<bool> BricksShown(const capture::Image& image) const;
+    // Bricks whose front changed since `start` and now looks like the court beside it.
+    int BricksGoneSince(const capture::Image& start, const capture::Image& now) const;
 
     // The ball waiting to be hit, in the middle of the window.
     Pixel BallAtRest() const;
