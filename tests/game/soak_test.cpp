@@ -15,6 +15,7 @@
 #include "platform/win/native_window.h"
 #include "scores/high_score_table.h"
 #include "tests/game/game_fixture.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -41,11 +42,7 @@ class SoakTest : public GameTest {
 protected:
     void SetUp() override {
         // The best results of the games played go to a directory of the test's own.
-        home = std::filesystem::current_path();
-        char pattern[] = "/tmp/kestrova-soak-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        std::filesystem::current_path(dir);
+        scratch.Enter("soak");
         seed = static_cast<unsigned>(EnvNumber("KESTROVA_SOAK_SEED", kDefaultSeed));
         std::printf("soak seed %u (set KESTROVA_SOAK_SEED to repeat another)\n", seed);
         RecordProperty("seed", std::to_string(seed));
@@ -66,8 +63,7 @@ protected:
     }
     void TearDown() override {
         GameTest::TearDown();
-        std::filesystem::current_path(home);
-        std::filesystem::remove_all(dir);
+        scratch.Leave();
     }
 
     static void Tap(HWND window, SDL_Keycode key) {
@@ -231,7 +227,7 @@ protected:
         return true;
     }
 
-    std::filesystem::path home, dir;
+    testsupport::ScratchDir scratch;
     unsigned seed = 0;
     std::mt19937 rng;
     int lastScore = 0, lastLives = kStartLives;

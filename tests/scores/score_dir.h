@@ -13,21 +13,17 @@
 
 #include "game/game_state.h"
 #include "scores/high_score_table.h"
+#include "tests/support/scratch_dir.h"
 
 class ScoreDir : public ::testing::Test {
 protected:
     void SetUp() override {
-        home_ = std::filesystem::current_path();
-        char pattern[] = "/tmp/kestrova-scores-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        std::filesystem::current_path(dir_);
+        scratch_.Enter("scores");
         highScoreTable = {};
         finalScore = 0;
     }
     void TearDown() override {
-        std::filesystem::current_path(home_);
-        std::filesystem::remove_all(dir_);
+        scratch_.Leave();
         finalScore = 0;
     }
 
@@ -62,6 +58,5 @@ protected:
     }
 
 private:
-    std::filesystem::path home_;
-    std::filesystem::path dir_;
+    testsupport::ScratchDir scratch_;
 };
