@@ -42,6 +42,7 @@ bool MidiPlayer::SetSong(MidiSong* newSong) {
     song = newSong;
     position = 0;
     chunkLength = 0;
+    stopping = false;
     // Both buffers are queued before the paused stream starts, so the second
     // is ready when the first ends; after that the callback keeps them going.
     if (FeedNextChunk()) {
@@ -80,9 +81,11 @@ bool MidiPlayer::Restart() {
 }
 
 bool MidiPlayer::Stop() {
+    // Left set until the next song: a system may hand the stopped buffers
+    // back after midiStreamStop returns, and their MOM_DONE must not feed
+    // the stopped song on.
     stopping = true;
     lastResult = midiStreamStop(stream);
-    stopping = false;
     chunkLength = 0;
     return lastResult == MMSYSERR_NOERROR;
 }

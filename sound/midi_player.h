@@ -34,7 +34,7 @@ public:
     bool prepared[2] = {};
     int currentHeader = 0;
     HMIDISTRM stream = nullptr;
-    // Set while Stop hands the buffers back, so their MOM_DONE feeds nothing.
+    // Set from Stop until the next song, so a MOM_DONE feeds nothing meanwhile.
     std::atomic<bool> stopping{false};
 };
 
