@@ -5,10 +5,11 @@
 #include <atomic>
 #include <cstring>
 
-#include "platform/win/win_types.h"
+#include "platform/com/system_types.h"
 
 namespace plat {
 
+#if !defined(_WIN32)
 struct GUID {
     DWORD Data1;
     WORD Data2;
@@ -23,6 +24,7 @@ using LPGUID = GUID*;
 inline bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
 
+// Windows has these as macros of its own, with the same values.
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
@@ -33,6 +35,7 @@ constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+#endif
 
 // {00000000-0000-0000-C000-000000000046}
 constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};

@@ -5,7 +5,7 @@
 
 namespace plat {
 
-HRESULT CreateDeviceOnNativeWindow(IDirect3DRM* rm, SDL_Window* window, int width, int height,
+HRESULT CreateDeviceOnNativeWindow(IDirect3DRM* rm, gl::NativeWindow window, int width, int height,
                                    IDirect3DRMDevice** out) {
     auto* root = dynamic_cast<rm::RetainedMode*>(rm);
     if (!root) return D3DRMERR_BADOBJECT;

@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "platform/d3drm/d3drm.h"
+#include "platform/gl/gl_window.h"
 
-struct SDL_Window;
 
 namespace plat {
 
-// A device drawing into an SDL window made with SDL_WINDOW_OPENGL.
-HRESULT CreateDeviceOnNativeWindow(IDirect3DRM* rm, SDL_Window* window, int width, int height,
+// A device drawing into a window that can carry OpenGL: an SDL window made
+// with SDL_WINDOW_OPENGL on Linux, a top-level window on Windows.
+HRESULT CreateDeviceOnNativeWindow(IDirect3DRM* rm, gl::NativeWindow window, int width, int height,
                                    IDirect3DRMDevice** out);
 
 // One pixel of the device's picture (x, y from the top-left), as 0xRRGGBB;

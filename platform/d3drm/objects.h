@@ -9,8 +9,8 @@
 #include "platform/d3drm/d3drm.h"
 #include "platform/d3drm/draw_list.h"
 #include "platform/d3drm/geometry.h"
+#include "platform/gl/gl_window.h"
 
-struct SDL_Window;
 
 namespace plat::gl {
 struct DeviceTarget;
@@ -335,7 +335,7 @@ public:
     HRESULT Tick(D3DVALUE seconds) override;
 
     // A device on an SDL window: the clipper's way in, and the tests'.
-    HRESULT CreateDeviceOnWindow(SDL_Window* window, int width, int height, IDirect3DRMDevice** out);
+    HRESULT CreateDeviceOnWindow(gl::NativeWindow window, int width, int height, IDirect3DRMDevice** out);
 
     void Register(Frame* frame);
     void Unregister(Frame* frame);

@@ -3,7 +3,7 @@
 #include "platform/d3drm/objects.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/gl/rm_renderer.h"
-#include "platform/win/native_window.h"
+#include "platform/gl/gl_context.h"
 
 namespace plat {
 
@@ -104,7 +104,7 @@ HRESULT RetainedMode::CreateDeviceFromClipper(IDirectDrawClipper* clipper, LPGUI
     if (guid && *guid != IID_IDirect3DHALDevice && *guid != IID_IDirect3DRGBDevice) return D3DRMERR_BADDEVICE;
     HWND window = nullptr;
     if (FAILED(clipper->GetHWnd(&window)) || !window) return D3DRMERR_BADOBJECT;
-    HRESULT made = CreateDeviceOnWindow(NativeWindowOf(window), width, height, out);
+    HRESULT made = CreateDeviceOnWindow(gl::NativeOf(window), width, height, out);
     if (SUCCEEDED(made)) {
         clipper->AddRef();
         static_cast<Device*>(*out)->clipper_ = clipper;
@@ -112,7 +112,7 @@ HRESULT RetainedMode::CreateDeviceFromClipper(IDirectDrawClipper* clipper, LPGUI
     return made;
 }
 
-HRESULT RetainedMode::CreateDeviceOnWindow(SDL_Window* window, int width, int height, IDirect3DRMDevice** out) {
+HRESULT RetainedMode::CreateDeviceOnWindow(gl::NativeWindow window, int width, int height, IDirect3DRMDevice** out) {
     if (!out) return D3DRMERR_BADVALUE;
     *out = nullptr;
     if (!window) return D3DRMERR_BADOBJECT;

@@ -7,11 +7,8 @@
 #include <cstddef>
 
 #include "platform/com/com.h"
-#include "platform/win/win_types.h"
 
 namespace plat {
-
-using HANDLE = void*;
 
 // ---- Results -----------------------------------------------------------------
 

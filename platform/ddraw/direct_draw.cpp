@@ -1,22 +1,20 @@
 // The DirectDraw object. Its IDirect3D interface lives on the same object, as
 // on the old platform, so both share one reference count.
-#include <SDL.h>
-
 #include <atomic>
 #include <cstdint>
 #include <new>
 
 #include "platform/ddraw/device_enum.h"
+#include "platform/ddraw/display.h"
 #include "platform/ddraw/surface.h"
-#include "platform/gdi/gdi.h"
 
 namespace plat {
 namespace {
 
 class DirectDraw final : public IDirectDraw2, public IDirect3D {
 public:
-    // Holds a reference on SDL video for as long as it lives.
-    ~DirectDraw() override { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+    // Holds the display open for as long as it lives.
+    ~DirectDraw() override { ddraw::CloseDisplay(); }
 
     HRESULT QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
@@ -50,16 +48,16 @@ public:
 
     HRESULT GetDisplayMode(DDSURFACEDESC* desc) override {
         if (!desc || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
-        SDL_DisplayMode mode;
-        if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return DDERR_GENERIC;
-        const int bits = gdi::DesktopBitsPerPixel();
+        ddraw::DisplayMode mode;
+        if (!ddraw::GetDesktopMode(mode)) return DDERR_GENERIC;
+        const int bits = mode.bitsPerPixel;
         *desc = DDSURFACEDESC{};
         desc->dwSize = sizeof(DDSURFACEDESC);
         desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_REFRESHRATE;
-        desc->dwWidth = static_cast<DWORD>(mode.w);
-        desc->dwHeight = static_cast<DWORD>(mode.h);
-        desc->lPitch = static_cast<LONG>(mode.w * ((bits + 7) / 8));
-        desc->dwRefreshRate = static_cast<DWORD>(mode.refresh_rate);
+        desc->dwWidth = static_cast<DWORD>(mode.width);
+        desc->dwHeight = static_cast<DWORD>(mode.height);
+        desc->lPitch = static_cast<LONG>(mode.width * ((bits + 7) / 8));
+        desc->dwRefreshRate = static_cast<DWORD>(mode.refreshRate);
         DDPIXELFORMAT& format = desc->ddpfPixelFormat;
         format.dwSize = sizeof(DDPIXELFORMAT);
         format.dwRGBBitCount = static_cast<DWORD>(bits);
@@ -107,14 +105,10 @@ HRESULT DirectDrawCreate(GUID* driver, IDirectDraw** out, IUnknown* outer) {
     // one display driver there is. Any real GUID names a driver we do not have.
     constexpr GUID kDefault{};
     if (reinterpret_cast<std::uintptr_t>(driver) > 2 && *driver != kDefault) return DDERR_INVALIDDIRECTDRAWGUID;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return DDERR_NODIRECTDRAWHW;
-    if (SDL_GetNumVideoDisplays() < 1) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        return DDERR_NODIRECTDRAWHW;
-    }
+    if (!ddraw::OpenDisplay()) return DDERR_NODIRECTDRAWHW;
     DirectDraw* directDraw = new (std::nothrow) DirectDraw;
     if (!directDraw) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        ddraw::CloseDisplay();
         return DDERR_OUTOFMEMORY;
     }
     *out = static_cast<IDirectDraw2*>(directDraw);

@@ -1,10 +1,9 @@
 #include "platform/ddraw/surface.h"
 
 #include <cstdint>
-#include <memory>
 #include <new>
 
-#include "platform/gdi/gdi.h"
+#include "platform/ddraw/display.h"
 
 namespace plat::ddraw {
 namespace {
@@ -27,11 +26,12 @@ bool IsDisplayFormat(const DDPIXELFORMAT& format) {
 
 class Surface final : public RefCounted<IDirectDrawSurface> {
 public:
-    Surface(std::unique_ptr<std::uint32_t[]> pixels, DWORD width, DWORD height, DWORD caps)
-        : pixels_(std::move(pixels)), width_(width), height_(height), caps_(caps) {}
+    Surface(SurfaceMemory* memory, DWORD width, DWORD height, DWORD caps)
+        : memory_(memory), width_(width), height_(height), caps_(caps) {}
 
     ~Surface() override {
-        if (dc_) gdi::DeleteMemoryDC(dc_);
+        if (dc_) CloseSurfaceDC(memory_, dc_);
+        FreeSurfaceMemory(memory_);
     }
 
     HRESULT QueryInterface(REFIID riid, void** out) override {
@@ -47,7 +47,7 @@ public:
         if (!desc || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
         // One lock at a time, and never while GDI draws into the memory.
         if (locked_ || dc_) return DDERR_SURFACEBUSY;
-        unsigned char* bytes = reinterpret_cast<unsigned char*>(pixels_.get());
+        unsigned char* bytes = reinterpret_cast<unsigned char*>(SurfacePixels(memory_));
         if (rect) {
             if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
                 static_cast<DWORD>(rect->right) > width_ || static_cast<DWORD>(rect->bottom) > height_) {
@@ -76,8 +76,7 @@ public:
         *dc = nullptr;
         if (dc_) return DDERR_DCALREADYCREATED;
         if (locked_) return DDERR_SURFACEBUSY;
-        dc_ = gdi::CreateMemoryDC(pixels_.get(), static_cast<int>(width_), static_cast<int>(height_),
-                                  static_cast<int>(Pitch()));
+        dc_ = OpenSurfaceDC(memory_);
         if (!dc_) return DDERR_CANTCREATEDC;
         *dc = dc_;
         return DD_OK;
@@ -86,7 +85,7 @@ public:
     HRESULT ReleaseDC(HDC dc) override {
         if (!dc_) return DDERR_NODC;
         if (dc != dc_) return DDERR_INVALIDPARAMS;
-        gdi::DeleteMemoryDC(dc_);
+        CloseSurfaceDC(memory_, dc_);
         dc_ = nullptr;
         return DD_OK;
     }
@@ -111,7 +110,7 @@ private:
         desc->ddsCaps.dwCaps = caps_;
     }
 
-    std::unique_ptr<std::uint32_t[]> pixels_;
+    SurfaceMemory* memory_;
     DWORD width_;
     DWORD height_;
     DWORD caps_;
@@ -148,13 +147,15 @@ HRESULT CreateSurface(const DDSURFACEDESC* desc, IDirectDrawSurface** out, IUnkn
     if (desc->dwHeight > kMaxSurfaceSide) return DDERR_TOOBIGHEIGHT;
     if ((fields & DDSD_PIXELFORMAT) && !IsDisplayFormat(desc->ddpfPixelFormat)) return DDERR_INVALIDPIXELFORMAT;
 
-    // Both sides are at most 2^14, so the count fits easily.
-    const std::size_t count = static_cast<std::size_t>(desc->dwWidth) * desc->dwHeight;
-    std::unique_ptr<std::uint32_t[]> pixels(new (std::nothrow) std::uint32_t[count]());
-    if (!pixels) return DDERR_OUTOFMEMORY;
+    // Both sides are at most 2^14, so the sizes fit an int easily.
+    SurfaceMemory* memory = AllocateSurfaceMemory(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight));
+    if (!memory) return DDERR_OUTOFMEMORY;
     Surface* surface =
-        new (std::nothrow) Surface(std::move(pixels), desc->dwWidth, desc->dwHeight, caps | DDSCAPS_SYSTEMMEMORY);
-    if (!surface) return DDERR_OUTOFMEMORY;
+        new (std::nothrow) Surface(memory, desc->dwWidth, desc->dwHeight, caps | DDSCAPS_SYSTEMMEMORY);
+    if (!surface) {
+        FreeSurfaceMemory(memory);
+        return DDERR_OUTOFMEMORY;
+    }
     *out = surface;
     return DD_OK;
 }

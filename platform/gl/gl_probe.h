@@ -18,6 +18,9 @@ struct RendererInfo {
 // returns the same answer afterwards. Leaves the caller's current context current.
 const RendererInfo& ProbeRenderer();
 
+// The probe itself, made by each system's context file.
+RendererInfo ProbeWithThrowAwayContext();
+
 // Whether a GL_RENDERER string names a software rasteriser (llvmpipe, softpipe,
 // swrast, or any renderer that calls itself "Software").
 bool IsSoftwareRenderer(const std::string& renderer);

@@ -1,8 +1,8 @@
 #include "platform/gl/rm_renderer.h"
 
-#include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <cstdio>
 #include <unordered_map>
 #include <vector>
 
@@ -11,8 +11,8 @@
 namespace plat::gl {
 
 struct DeviceTarget {
-    SDL_Window* window;
-    Uint32 windowId;
+    NativeWindow window;
+    std::uintptr_t windowId;
     int width, height;
     GLuint fbo, color, depth;  // all 0 while the device draws straight into the window
     bool direct;
@@ -62,7 +62,7 @@ struct SpareTarget {
 
 // What one window's context keeps for as long as the window lives.
 struct ContextResources {
-    SDL_GLContext context = nullptr;
+    void* context = nullptr;
     GLuint program = 0, vao = 0, vbo = 0;
     GLint clipLocation = -1, useTextureLocation = -1;
     std::size_t vboCapacity = 0;
@@ -73,8 +73,8 @@ struct ContextResources {
     int windowFormatFits = -1;  // unknown until first asked
 };
 
-std::unordered_map<Uint32, ContextResources>& AllResources() {
-    static std::unordered_map<Uint32, ContextResources> all;
+std::unordered_map<std::uintptr_t, ContextResources>& AllResources() {
+    static std::unordered_map<std::uintptr_t, ContextResources> all;
     return all;
 }
 
@@ -86,8 +86,8 @@ struct WindowDevices {
     DeviceTarget* direct = nullptr;
 };
 
-std::unordered_map<Uint32, WindowDevices>& DevicesByWindow() {
-    static std::unordered_map<Uint32, WindowDevices> all;
+std::unordered_map<std::uintptr_t, WindowDevices>& DevicesByWindow() {
+    static std::unordered_map<std::uintptr_t, WindowDevices> all;
     return all;
 }
 
@@ -100,7 +100,7 @@ GLuint Compile(GLenum type, const char* source) {
     if (!ok) {
         char log[512] = {};
         glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        SDL_Log("Retained Mode shader: %s", log);
+        std::fprintf(stderr, "Retained Mode shader: %s\n", log);
         glDeleteShader(shader);
         return 0;
     }
@@ -152,17 +152,17 @@ bool BuildResources(ContextResources& r) {
 
 // Makes the window's context current and returns its resources; null when
 // the window has no OpenGL.
-ContextResources* AcquireWindow(SDL_Window* window) {
+ContextResources* AcquireWindow(NativeWindow window) {
     if (!MakeCurrent(window)) return nullptr;
-    SDL_GLContext current = SDL_GL_GetCurrentContext();
-    ContextResources& r = AllResources()[SDL_GetWindowID(window)];
+    void* current = CurrentContext();
+    ContextResources& r = AllResources()[WindowKey(window)];
     if (r.context != current) {
         // A new context (first use, or the window's old one was released):
         // whatever was kept for the old one died with it.
         r = ContextResources{};
         r.context = current;
         if (!BuildResources(r)) {
-            AllResources().erase(SDL_GetWindowID(window));
+            AllResources().erase(WindowKey(window));
             return nullptr;
         }
     }
@@ -178,7 +178,7 @@ ContextResources* AcquireWindow(SDL_Window* window) {
 }
 
 ContextResources* AcquireTarget(const DeviceTarget* target) {
-    if (!target || SDL_GetWindowFromID(target->windowId) != target->window) return nullptr;
+    if (!target || !WindowAlive(target->window, target->windowId)) return nullptr;
     return AcquireWindow(target->window);
 }
 
@@ -250,19 +250,17 @@ bool WindowFormatFits(ContextResources& r) {
     return r.windowFormatFits == 1;
 }
 
-bool DrawableIs(SDL_Window* window, int width, int height) {
+bool DrawableIs(NativeWindow window, int width, int height) {
     int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window, &w, &h);
+    DrawableSize(window, w, h);
     return w == width && h == height;
 }
 
 // A device may draw straight into its window when it covers the whole of it,
-// it is the window's only device, and the window is a real one: SDL's
-// offscreen driver has no window to show, and its tests read pictures back.
-bool MayDrawDirect(ContextResources& r, SDL_Window* window, int width, int height) {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || SDL_strcmp(driver, "offscreen") == 0) return false;
-    auto it = DevicesByWindow().find(SDL_GetWindowID(window));
+// it is the window's only device, and the window shows its pictures.
+bool MayDrawDirect(ContextResources& r, NativeWindow window, int width, int height) {
+    if (!ShowsPictures(window)) return false;
+    auto it = DevicesByWindow().find(WindowKey(window));
     if (it != DevicesByWindow().end() && it->second.count > 0) return false;
     return DrawableIs(window, width, height) && WindowFormatFits(r);
 }
@@ -339,11 +337,11 @@ bool BindPictureForReading(ContextResources& r, DeviceTarget* t) {
 
 }  // namespace
 
-DeviceTarget* CreateDeviceTarget(SDL_Window* window, int width, int height) {
+DeviceTarget* CreateDeviceTarget(NativeWindow window, int width, int height) {
     if (!window || width <= 0 || height <= 0) return nullptr;
     ContextResources* r = AcquireWindow(window);
     if (!r) return nullptr;
-    auto* t = new DeviceTarget{window, SDL_GetWindowID(window), width, height, 0, 0, 0, false, false};
+    auto* t = new DeviceTarget{window, WindowKey(window), width, height, 0, 0, 0, false, false};
     if (MayDrawDirect(*r, window, width, height)) {
         t->direct = true;
     } else if (!AttachFramebuffer(*r, t)) {
@@ -369,7 +367,7 @@ void DestroyDeviceTarget(DeviceTarget* target) {
     // drops the device and builds another one at once.
     if (ContextResources* r = AcquireTarget(target)) {
         if (target->fbo) r->spares.push_back({target->fbo, target->color, target->depth, target->width, target->height});
-    } else if (!SDL_GetWindowFromID(target->windowId)) {
+    } else if (!WindowAlive(target->window, target->windowId)) {
         // The window and its context are gone, and with them every name kept.
         AllResources().erase(target->windowId);
     }
@@ -451,12 +449,12 @@ bool PresentDevice(DeviceTarget* target) {
         // the back buffer may hold anything.
         if (!target->unpresented) return true;
         target->unpresented = false;
-        SDL_GL_SwapWindow(target->window);
+        Present(target->window);
         return true;
     }
     if (target->fbo == 0) return false;
     int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(target->window, &w, &h);
+    DrawableSize(target->window, w, h);
     glDisable(GL_SCISSOR_TEST);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, target->fbo);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -464,7 +462,7 @@ bool PresentDevice(DeviceTarget* target) {
     glBlitFramebuffer(0, 0, target->width, target->height, 0, h - target->height, target->width, h,
                       GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    SDL_GL_SwapWindow(target->window);
+    Present(target->window);
     return true;
 }
 

@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "platform/d3drm/draw_list.h"
-
-struct SDL_Window;
+#include "platform/gl/gl_window.h"
 
 namespace plat::gl {
 
@@ -18,7 +17,7 @@ struct DeviceTarget;
 // Null when the window cannot carry an OpenGL 3.3 context or the size is empty.
 // A second device on a window moves one drawing there directly to a
 // framebuffer object, empty until it draws again.
-DeviceTarget* CreateDeviceTarget(SDL_Window* window, int width, int height);
+DeviceTarget* CreateDeviceTarget(NativeWindow window, int width, int height);
 void DestroyDeviceTarget(DeviceTarget* target);
 // Whether the device draws straight into its window's back buffer.
 bool DrawsToWindow(const DeviceTarget* target);

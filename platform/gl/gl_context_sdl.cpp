@@ -1,0 +1,132 @@
+#include "platform/gl/gl_context.h"
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <string>
+#include <unordered_map>
+
+#include "platform/gl/gl_probe.h"
+#include "platform/win/native_window.h"
+
+namespace plat::gl {
+namespace {
+
+std::unordered_map<SDL_Window*, SDL_GLContext>& Contexts() {
+    static std::unordered_map<SDL_Window*, SDL_GLContext> contexts;
+    return contexts;
+}
+
+
+std::string GlString(GLenum name) {
+    const GLubyte* text = glGetString(name);
+    return text ? reinterpret_cast<const char*>(text) : std::string();
+}
+
+}  // namespace
+
+bool PrepareForWindows() {
+    // Done on every call: SDL forgets the library and the attributes whenever
+    // its video subsystem is shut down and started again. Loading an already
+    // loaded library only counts a reference.
+    if (SDL_GL_LoadLibrary(nullptr) != 0) return false;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    // A device covering the window draws into it directly, with the same
+    // depth precision as the framebuffer objects of the other devices.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    return true;
+}
+
+NativeWindow NativeOf(HWND window) { return NativeWindowOf(window); }
+
+void* CurrentContext() { return SDL_GL_GetCurrentContext(); }
+
+std::uintptr_t WindowKey(NativeWindow window) { return window ? SDL_GetWindowID(window) : 0; }
+
+bool WindowAlive(NativeWindow window, std::uintptr_t key) {
+    return window && SDL_GetWindowFromID(static_cast<Uint32>(key)) == window;
+}
+
+void DrawableSize(NativeWindow window, int& width, int& height) { SDL_GL_GetDrawableSize(window, &width, &height); }
+
+void Present(NativeWindow window) { SDL_GL_SwapWindow(window); }
+
+bool ShowsPictures(NativeWindow) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && SDL_strcmp(driver, "offscreen") != 0;
+}
+
+bool HasContext(NativeWindow window) { return Contexts().count(window) != 0; }
+
+bool MakeCurrent(NativeWindow window) {
+    if (!window || !(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) return false;
+    auto& contexts = Contexts();
+    auto it = contexts.find(window);
+    if (it == contexts.end()) {
+        SDL_GLContext context = SDL_GL_CreateContext(window);
+        if (!context) return false;
+        // Presenting must never wait for a display refresh: the game paces itself.
+        SDL_GL_SetSwapInterval(0);
+        it = contexts.emplace(window, context).first;
+        return true;  // SDL_GL_CreateContext leaves the new context current
+    }
+    return SDL_GL_MakeCurrent(window, it->second) == 0;
+}
+
+void ReleaseWindow(NativeWindow window) {
+    auto& contexts = Contexts();
+    auto it = contexts.find(window);
+    if (it == contexts.end()) return;
+    if (SDL_GL_GetCurrentContext() == it->second) SDL_GL_MakeCurrent(window, nullptr);
+    SDL_GL_DeleteContext(it->second);
+    contexts.erase(it);
+}
+
+bool PaintSolid(NativeWindow window, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    if (!MakeCurrent(window)) return false;
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window, &w, &h);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, w, h);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    SDL_GL_SwapWindow(window);
+    return true;
+}
+
+RendererInfo ProbeWithThrowAwayContext() {
+    RendererInfo info;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return info;  // no display: no OpenGL
+    if (PrepareForWindows()) {
+        // Creating a context makes it current; give the caller its own back.
+        SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
+        SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
+        SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
+                                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        if (window) {
+            if (SDL_GLContext context = SDL_GL_CreateContext(window)) {
+                info.renderer = GlString(GL_RENDERER);
+                info.vendor = GlString(GL_VENDOR);
+                info.version = GlString(GL_VERSION);
+                info.available = !info.renderer.empty();
+                info.software = IsSoftwareRenderer(info.renderer);
+                SDL_GL_MakeCurrent(window, nullptr);
+                SDL_GL_DeleteContext(context);
+            }
+            SDL_DestroyWindow(window);
+        }
+        if (previousContext) SDL_GL_MakeCurrent(previousWindow, previousContext);
+    }
+    // Video stays initialised: quitting it would unload the OpenGL library and
+    // reset the context attributes that PrepareForWindows set once for all windows.
+    return info;
+}
+
+}  // namespace plat::gl
