@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "app/platform_calls.h"
 #include "game/game_state.h"
-#include "platform/crt/io.h"
 
 HighScoreTable highScoreTable = {};
 
@@ -113,15 +113,12 @@ bool SaveScores() {
     if (fd < 0) return false;
     bool written = WriteFully(fd, bytes, size) && _commit(fd) == 0;
     written = _close(fd) == 0 && written;
-    if (!written || std::rename(temporary.c_str(), kScoreFileName) != 0) {
+    // std::rename will not replace a file on Windows, so the system's own
+    // call does it, and returns once the new name is on the disk.
+    if (!written ||
+        !MoveFileExA(temporary.c_str(), kScoreFileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         std::remove(temporary.c_str());
         return false;
-    }
-    // The rename itself reaches the disk only with its directory.
-    const int directory = _open(".", _O_RDONLY);
-    if (directory >= 0) {
-        _commit(directory);
-        _close(directory);
     }
     return true;
 }

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,3 +81,31 @@ int _commit(int fd) {
 int _getpid() {
     return static_cast<int>(getpid());
 }
+
+namespace plat {
+
+int MoveFileExA(const char* existing, const char* newName, unsigned long flags) {
+    if (!existing || !newName || (flags & ~(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) != 0) {
+        errno = EINVAL;
+        return 0;
+    }
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) && access(newName, F_OK) == 0) {
+        errno = EEXIST;
+        return 0;
+    }
+    if (std::rename(existing, newName) != 0) return 0;
+    if (flags & MOVEFILE_WRITE_THROUGH) {
+        // The new name reaches the disk only with its directory.
+        const std::string name(newName);
+        const std::size_t slash = name.rfind('/');
+        const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
+        const int fd = open(directory.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            _commit(fd);
+            close(fd);
+        }
+    }
+    return 1;
+}
+
+}  // namespace plat

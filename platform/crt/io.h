@@ -1,4 +1,5 @@
-// The old C runtime's low-level file calls, on POSIX.
+// The old C runtime's low-level file calls on POSIX, and the one system call
+// that replaces a file, which the runtime has no name for.
 #pragma once
 
 constexpr int _O_RDONLY = 0x0000;
@@ -23,3 +24,15 @@ int _close(int fd);
 // Flushes the file's data to the disk.
 int _commit(int fd);
 int _getpid();
+
+namespace plat {
+
+constexpr unsigned long MOVEFILE_REPLACE_EXISTING = 0x00000001;
+constexpr unsigned long MOVEFILE_WRITE_THROUGH = 0x00000008;
+
+// Renames a file, over an existing one only with MOVEFILE_REPLACE_EXISTING.
+// With MOVEFILE_WRITE_THROUGH it returns once the new name is on the disk.
+// Nonzero on success; 0 with errno set.
+int MoveFileExA(const char* existing, const char* newName, unsigned long flags);
+
+}  // namespace plat
