@@ -1,8 +1,6 @@
 // Frame::Load of model files: a .x file written here comes back as frames and
 // mesh builders in the file's own coordinates and vertex order, and a file
 // that cannot be loaded leaves the frame as it was.
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +8,7 @@
 
 #include "platform/d3drm/objects.h"
 #include "tests/d3drm/rm_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace rmtest {
 namespace {
@@ -86,9 +85,8 @@ protected:
     void SetUp() override {
         ASSERT_EQ(Direct3DRMCreate(rm.out()), D3DRM_OK);
         ASSERT_EQ(rm->CreateFrame(nullptr, scene.out()), D3DRM_OK);
-        char pattern[] = "/tmp/kestrova-model-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        dir_ = testsupport::NewTempDir("model");
+        ASSERT_FALSE(dir_.empty());
     }
     void TearDown() override { fs::remove_all(dir_); }
 

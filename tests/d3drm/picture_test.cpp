@@ -217,7 +217,7 @@ TEST_F(PictureTest, ARebuiltDeviceDrawsAtItsNewSize) {
     Draw();
     EXPECT_TRUE(ColorNear(Pixel(kWidth / 2, kHeight / 2), 0x0000FF, 0));
 
-    SDL_SetWindowSize(window_, 200, 100);
+    testsupport::ResizeHiddenGlWindow(window_, 200, 100);
     MakeDevice(200, 100);
     device->SetQuality(D3DRMRENDER_UNLITFLAT);
     Draw();
@@ -232,7 +232,7 @@ TEST_F(PictureTest, ARebuiltDeviceDrawsAtItsNewSize) {
     EXPECT_FALSE(ReadDevicePixels(device, 250, 50, rgb));
 
     // Only the width changes: the picture still fills the new size.
-    SDL_SetWindowSize(window_, 300, 100);
+    testsupport::ResizeHiddenGlWindow(window_, 300, 100);
     MakeDevice(300, 100);
     device->SetQuality(D3DRMRENDER_UNLITFLAT);
     Draw();

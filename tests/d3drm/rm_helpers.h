@@ -2,7 +2,6 @@
 // and an offscreen OpenGL window with a device and viewport on it.
 #pragma once
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,6 +16,7 @@
 #include "platform/gl/gl_context.h"
 #include "platform/gl/gl_probe.h"
 #include "tests/support/gl_required.h"
+#include "tests/support/test_window.h"
 
 namespace rmtest {
 
@@ -126,17 +126,16 @@ template <typename TexelAt>
     return ::testing::AssertionSuccess();
 }
 
-// A hidden OpenGL window on SDL's offscreen driver with a scene, a camera at
+// A hidden OpenGL window with a scene, a camera at
 // the origin looking along +z, a device and a viewport covering it.
 class RenderFixture : public ::testing::Test {
 protected:
     static constexpr int kWidth = 320, kHeight = 240;
 
     void SetUp() override {
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        KESTROVA_REQUIRE_GL(gl::ProbeRenderer().available && gl::PrepareForWindows());
-        window_ = SDL_CreateWindow("rm test", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-        ASSERT_NE(window_, nullptr) << SDL_GetError();
+        KESTROVA_REQUIRE_GL(gl::ProbeRenderer().available);
+        window_ = testsupport::CreateHiddenGlWindow(kWidth, kHeight);
+        ASSERT_NE(window_, nullptr);
         ASSERT_EQ(Direct3DRMCreate(rm.out()), D3DRM_OK);
         ASSERT_EQ(rm->CreateFrame(nullptr, scene.out()), D3DRM_OK);
         ASSERT_EQ(rm->CreateFrame(scene, camera.out()), D3DRM_OK);
@@ -149,12 +148,7 @@ protected:
         camera.reset();
         scene.reset();
         rm.reset();
-        if (window_) {
-            gl::ReleaseWindow(window_);
-            SDL_DestroyWindow(window_);
-        }
-        // Video stays up for the whole run, as in the program: shutting the
-        // offscreen driver down and up again between tests only churns EGL.
+        testsupport::DestroyHiddenGlWindow(window_);
     }
 
     void MakeDevice(int width, int height) {
@@ -201,7 +195,7 @@ protected:
         return Pixel(static_cast<int>(s.x / s.w), static_cast<int>(s.y / s.w));
     }
 
-    SDL_Window* window_ = nullptr;
+    gl::NativeWindow window_ = nullptr;
     Ref<IDirect3DRM> rm;
     Ref<IDirect3DRMFrame> scene, camera;
     Ref<IDirect3DRMDevice> device;

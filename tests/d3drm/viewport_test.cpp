@@ -13,7 +13,7 @@ protected:
     void SetUp() override {
         RenderFixture::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        SDL_SetWindowSize(window_, 640, 480);
+        testsupport::ResizeHiddenGlWindow(window_, 640, 480);
         MakeDevice(640, 480);
     }
 };
@@ -94,10 +94,10 @@ TEST_F(ViewportTest, PixelRaysRunThroughTheCamera) {
     camera->SetOrientation(nullptr, 0, 1, 0, 0, 0, 1);
     viewport->SetBack(2000);
     // The centre pixel lies on the camera's axis at every depth.
-    D3DRMVECTOR4D near{320, 240, 1.0f, 1}, far{320, 240, 100.0f, 1};
+    D3DRMVECTOR4D atFront{320, 240, 1.0f, 1}, atBack{320, 240, 100.0f, 1};
     D3DVECTOR a, b;
-    viewport->InverseTransform(&a, &near);
-    viewport->InverseTransform(&b, &far);
+    viewport->InverseTransform(&a, &atFront);
+    viewport->InverseTransform(&b, &atBack);
     EXPECT_NEAR(a.x, 0, 1e-3);
     EXPECT_NEAR(a.z, 0, 1e-3);
     EXPECT_NEAR(b.x, 0, 1e-3);

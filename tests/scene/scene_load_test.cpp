@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -8,6 +6,7 @@
 #include "app/main_window.h"
 #include "scene/scene_object.h"
 #include "tests/scene/scene_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -55,9 +54,8 @@ class SceneLoadTest : public SceneTest {
 protected:
     void SetUp() override {
         SceneTest::SetUp();
-        char pattern[] = "/tmp/kestrova-scene-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = testsupport::NewTempDir("scene").string();
+        ASSERT_FALSE(dir.empty());
         std::strcpy(saved, programDirectory);
         std::snprintf(programDirectory, MAX_PATH, "%s/", dir.c_str());
         Write("model.x", kModel);
@@ -66,7 +64,7 @@ protected:
     void TearDown() override {
         std::strcpy(programDirectory, saved);
         for (const char* f : {"model.x", "damaged.x"}) std::remove((dir + "/" + f).c_str());
-        rmdir(dir.c_str());
+        std::filesystem::remove(dir);
         SceneTest::TearDown();
     }
     void Write(const char* name, const std::string& text) { std::ofstream(dir + "/" + name) << text; }

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "game/game_state.h"
@@ -53,7 +52,7 @@ protected:
     }
     static std::vector<std::string> DirEntries() {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(".")) names.push_back(entry.path().filename());
+        for (const auto& entry : std::filesystem::directory_iterator(".")) names.push_back(entry.path().filename().string());
         return names;
     }
 

@@ -1,0 +1,17 @@
+// A hidden window that can carry an OpenGL context, for tests that draw
+// without the window system: on SDL's offscreen driver on Linux, a hidden
+// top-level window on Windows.
+#pragma once
+
+#include "platform/gl/gl_window.h"
+
+namespace testsupport {
+
+// Null when no such window can be made; the reason goes to stderr.
+plat::gl::NativeWindow CreateHiddenGlWindow(int width, int height);
+// Gives the window's drawable a new size.
+void ResizeHiddenGlWindow(plat::gl::NativeWindow window, int width, int height);
+// Releases the window's context with it.
+void DestroyHiddenGlWindow(plat::gl::NativeWindow window);
+
+}  // namespace testsupport
