@@ -67,9 +67,23 @@ def png(size, pixels):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(pixels, 9)) + chunk(b"IEND", b"")
 
 
+def ico(images):
+    """A Windows icon holding PNG images, as Windows has read them since Vista."""
+    header = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries, data = b"", b""
+    for size, image in images:
+        side = 0 if size >= 256 else size  # 0 stands for 256
+        entries += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(image), offset + len(data))
+        data += image
+    return header + entries + data
+
+
 if __name__ == "__main__":
     out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "icons")
     os.makedirs(out, exist_ok=True)
     for size in (48, 128, 256):
         with open(os.path.join(out, "kestrova-%d.png" % size), "wb") as f:
             f.write(png(size, render(size)))
+    with open(os.path.join(out, "kestrova.ico"), "wb") as f:
+        f.write(ico([(size, png(size, render(size))) for size in (48, 128, 256)]))

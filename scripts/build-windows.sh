@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the Windows program on Debian: installs the MinGW-w64 cross compiler
+# and Wine, builds (once, then from the cache) the libraries Debian has no
+# Windows build of, cross-builds into $BUILD_DIR (default: build-windows) and
+# leaves $BUILD_DIR/dist/kestrova-windows-x86_64.zip. Extra arguments go to CMake
+# (-DKESTROVA_TESTS=ON builds the tests that run under Wine).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+prefix="$(bash scripts/windows-deps.sh)"
+build="${BUILD_DIR:-build-windows}"
+cmake -S . -B "$build" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_PREFIX_PATH="$prefix" \
+  -DKESTROVA_WINDOWS_DLLS="$prefix/bin/libepoxy-0.dll" \
+  -DKESTROVA_TESTS=OFF -DKESTROVA_BENCH=OFF "$@" >/dev/null
+cmake --build "$build" -j"$(nproc)"
+echo "$build/dist/kestrova-windows-x86_64.zip"

@@ -1,0 +1,30 @@
+# The tests the Windows build runs under Wine: game logic, scene objects,
+# Retained Mode and its pictures, the score file. Their sources are the
+# Linux build's; what differs by system sits behind tests/support.
+kestrova_test(app_view_manager_test SOURCES app/view_manager_test.cpp)
+kestrova_test(render_camera_rig_test SOURCES render/camera_rig_test.cpp)
+kestrova_test(render_device_choice_test SOURCES render/device_choice_test.cpp)
+kestrova_test(d3drm_scene_tests SOURCES
+  d3drm/frame_test.cpp
+  d3drm/model_load_test.cpp
+  d3drm/mesh_lighting_test.cpp
+  d3drm/vector_test.cpp
+)
+kestrova_test(d3drm_render_tests SOURCES
+  d3drm/viewport_test.cpp
+  d3drm/picture_test.cpp
+  d3drm/tick_redraw_test.cpp
+)
+kestrova_test(scene_object_tests SOURCES
+  scene/scene_object_test.cpp
+  scene/ball_test.cpp
+  scene/digit_display_test.cpp
+  scene/racket_brick_test.cpp
+  scene/court_test.cpp
+  scene/scene_load_test.cpp
+)
+kestrova_test(scores_tests SOURCES
+  scores/score_file_test.cpp
+  scores/result_line_test.cpp
+)
+kestrova_test(sound_midi_player_no_device_test SOURCES sound/midi_player_no_device_test.cpp)
