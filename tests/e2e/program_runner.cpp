@@ -42,7 +42,9 @@ bool TypeText(const std::string& text) {
     return true;
 }
 
-Program::Program(const std::vector<std::string>& environment, const std::vector<StartFile>& files) {
+Program::Program(const std::vector<std::string>& environment, const std::vector<StartFile>& files,
+                 const std::string& program) {
+    const std::string path = program.empty() ? KESTROVA_EXE : program;
     char pattern[] = "/tmp/kestrova-e2e-XXXXXX";
     if (char* dir = mkdtemp(pattern)) directory_ = dir;
     for (const StartFile& file : files) {
@@ -53,7 +55,7 @@ Program::Program(const std::vector<std::string>& environment, const std::vector<
     if (pid_ == 0) {
         if (!directory_.empty() && chdir(directory_.c_str()) != 0) _exit(127);
         for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
-        execl(KESTROVA_EXE, KESTROVA_EXE, static_cast<char*>(nullptr));
+        execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
 }

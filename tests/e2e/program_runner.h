@@ -30,9 +30,10 @@ struct StartFile {
 
 class Program {
 public:
-    // Starts the game in a fresh working directory, with extra NAME=value
-    // environment settings and the given files in that directory.
-    explicit Program(const std::vector<std::string>& environment = {}, const std::vector<StartFile>& files = {});
+    // Starts the game (or `program`, when given) in a fresh working directory,
+    // with extra NAME=value environment settings and the given files in that directory.
+    explicit Program(const std::vector<std::string>& environment = {}, const std::vector<StartFile>& files = {},
+                     const std::string& program = {});
     ~Program();
 
     pid_t pid() const { return pid_; }
