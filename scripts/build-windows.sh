@@ -8,6 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 prefix="$(bash scripts/windows-deps.sh)"
 build="${BUILD_DIR:-build-windows}"
+# A new recipe means a new prefix; a cache still pointing at the old one would
+# keep its libraries, so it starts afresh.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -qxF "CMAKE_PREFIX_PATH:UNINITIALIZED=$prefix" "$build/CMakeCache.txt"; then
+  rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+fi
 cmake -S . -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_PREFIX_PATH="$prefix" \
