@@ -58,8 +58,13 @@ bool ReaderJob(std::string& modelPath, std::string& outputPath) {
 const bool isReader = [] {
     std::string modelPath, outputPath;
     if (!ReaderJob(modelPath, outputPath)) return false;
-    // A crash here is the file's doing: no box, the parent sees a bad file.
+    // A crash here is the file's doing: no box and no debugger, the process
+    // just ends and the parent sees a bad file.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG {
+        TerminateProcess(GetCurrentProcess(), 3);
+        return EXCEPTION_EXECUTE_HANDLER;
+    });
     std::vector<unsigned char> bytes;
     try {
         Model model;

@@ -12,6 +12,10 @@
 namespace plat::gl {
 namespace {
 
+// Set on a window together with its context: a window handle can be reused
+// by a new window once the old one is gone, and the new one has no property.
+constexpr char kContextProperty[] = "KestrovaGLContext";
+
 struct WindowContext {
     HDC dc;
     HGLRC context;
@@ -111,12 +115,22 @@ void Present(NativeWindow window) {
 
 bool ShowsPictures(NativeWindow window) { return IsWindowVisible(window) != FALSE; }
 
-bool HasContext(NativeWindow window) { return Contexts().count(window) != 0; }
+bool HasContext(NativeWindow window) {
+    auto it = Contexts().find(window);
+    return it != Contexts().end() && GetPropA(window, kContextProperty) == it->second.context;
+}
 
 bool MakeCurrent(NativeWindow window) {
     if (!window || !IsWindow(window)) return false;
     auto& contexts = Contexts();
     auto it = contexts.find(window);
+    if (it != contexts.end() && GetPropA(window, kContextProperty) != it->second.context) {
+        // The context belonged to a window gone before this one took its handle.
+        if (wglGetCurrentContext() == it->second.context) wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(it->second.context);
+        contexts.erase(it);
+        it = contexts.end();
+    }
     if (it == contexts.end()) {
         DropContextsOfDeadWindows();
         HDC dc = ::GetDC(window);
@@ -129,6 +143,7 @@ bool MakeCurrent(NativeWindow window) {
         }
         // Presenting must never wait for a display refresh: the game paces itself.
         if (epoxy_has_wgl_extension(dc, "WGL_EXT_swap_control")) wglSwapIntervalEXT(0);
+        SetPropA(window, kContextProperty, context);
         contexts.emplace(window, WindowContext{dc, context});
         return true;
     }
@@ -138,6 +153,7 @@ bool MakeCurrent(NativeWindow window) {
 void ReleaseWindow(NativeWindow window) {
     auto it = Contexts().find(window);
     if (it == Contexts().end()) return;
+    if (IsWindow(window)) RemovePropA(window, kContextProperty);
     Delete(it->first, it->second);
     Contexts().erase(it);
 }
