@@ -1,5 +1,5 @@
 # The tests the Windows build runs under Wine: game logic, scene objects,
-# Retained Mode and its pictures, the score file. Their sources are the
+# Retained Mode and its pictures, the score file, whole games. Their sources are the
 # Linux build's; what differs by system sits behind tests/support.
 kestrova_test(app_view_manager_test SOURCES app/view_manager_test.cpp)
 kestrova_test(render_camera_rig_test SOURCES render/camera_rig_test.cpp)
@@ -28,3 +28,10 @@ kestrova_test(scores_tests SOURCES
   scores/result_line_test.cpp
 )
 kestrova_test(sound_midi_player_no_device_test SOURCES sound/midi_player_no_device_test.cpp)
+# Whole games through the main window's messages; they take turns, since a
+# window of another test taking the focus would pause the game.
+kestrova_test(game_tests SOURCES
+  game/game_view_test.cpp
+  game/whole_game_test.cpp
+)
+set_tests_properties(game_tests PROPERTIES RUN_SERIAL TRUE)

@@ -94,10 +94,9 @@ TEST_F(BallFlightTest, ABallBelowMinusTwoHundredIsLostAndTheFifthEndsTheGame) {
     EXPECT_EQ(prevCell.y, -1);
 
     int boxes = 0;
-    SetModalHook([&](HWND box) {
+    testsupport::OnModalBox([&](HWND box) {
         ++boxes;
-        PushKey(box, SDLK_RETURN, true);
-        PushKey(box, SDLK_RETURN, false);
+        testsupport::PressEnter(box);
     });
     game->lives = 1;
     game->score = 17;
@@ -207,10 +206,9 @@ TEST_F(BallFlightTest, TheLastBrickOfLevelOneBuildsLevelTwoAndOfLevelTwoEndsTheG
     EXPECT_EQ(game->lives, 5);
 
     int boxes = 0;
-    SetModalHook([&](HWND box) {
+    testsupport::OnModalBox([&](HWND box) {
         ++boxes;
-        PushKey(box, SDLK_RETURN, true);
-        PushKey(box, SDLK_RETURN, false);
+        testsupport::PressEnter(box);
     });
     ClearBricks(false);
     Put(55);

@@ -126,10 +126,9 @@ TEST_F(GameViewTest, EachBrickTakesTwoDrawsRedFromTheFirst) {
 TEST_F(GameViewTest, EndGameKeepsTheScoreShowsTheBoxThenAsksToClose) {
     game->score = 42;
     int boxes = 0;
-    SetModalHook([&](HWND box) {
+    testsupport::OnModalBox([&](HWND box) {
         ++boxes;
-        PushKey(box, SDLK_RETURN, true);
-        PushKey(box, SDLK_RETURN, false);
+        testsupport::PressEnter(box);
     });
     game->EndGame();
     EXPECT_EQ(finalScore, 42);

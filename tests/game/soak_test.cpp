@@ -16,10 +16,12 @@
 #include "scores/high_score_table.h"
 #include "tests/game/game_fixture.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 
 using namespace gametest;
+using namespace wintest;
 
 constexpr unsigned kDefaultSeed = 20240611u;
 constexpr long kDefaultMessages = 100000;

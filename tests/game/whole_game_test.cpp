@@ -26,13 +26,12 @@ protected:
         height = client.bottom;
         ASSERT_GT(width, 0);
         ASSERT_GT(height, 0);
-        SetModalHook([this](HWND box) {
+        testsupport::OnModalBox([this](HWND box) {
             ++boxes;
             inPlayAtBox = game->inPlay;
             livesAtBox = game->lives;
             levelAtBox = game->level;
-            PushKey(box, SDLK_RETURN, true);
-            PushKey(box, SDLK_RETURN, false);
+            testsupport::PressEnter(box);
         });
     }
 

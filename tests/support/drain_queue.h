@@ -2,11 +2,11 @@
 // messages stay until a window is painted, so they must be dispatched.
 #pragma once
 
-#include "platform/win/window_system.h"
+#include "app/platform_calls.h"
 
 inline void DrainQueue() {
-    plat::MSG msg;
-    while (plat::PeekMessageA(&msg, nullptr, 0, 0, plat::PM_REMOVE)) {
-        if (msg.message != plat::WM_QUIT) plat::DispatchMessageA(&msg);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message != WM_QUIT) DispatchMessageA(&msg);
     }
 }

@@ -3,6 +3,7 @@
 // top-level window on Windows.
 #pragma once
 
+#include "app/platform_calls.h"
 #include "platform/gl/gl_window.h"
 
 namespace testsupport {
@@ -13,5 +14,10 @@ plat::gl::NativeWindow CreateHiddenGlWindow(int width, int height);
 void ResizeHiddenGlWindow(plat::gl::NativeWindow window, int width, int height);
 // Releases the window's context with it.
 void DestroyHiddenGlWindow(plat::gl::NativeWindow window);
+
+// Shows a window of the window system as tests see it on Linux, where SDL's
+// offscreen driver shows nothing: on Windows it stays hidden, so its pictures
+// can be read back and no other test's window takes its focus away.
+void ShowForTest(HWND window);
 
 }  // namespace testsupport

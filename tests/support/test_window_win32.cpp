@@ -25,6 +25,8 @@ void ResizeHiddenGlWindow(plat::gl::NativeWindow window, int width, int height) 
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void ShowForTest(HWND) {}
+
 void DestroyHiddenGlWindow(plat::gl::NativeWindow window) {
     if (!window) return;
     plat::gl::ReleaseWindow(window);
