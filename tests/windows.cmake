@@ -35,3 +35,8 @@ kestrova_test(game_tests SOURCES
   game/whole_game_test.cpp
 )
 set_tests_properties(game_tests PROPERTIES RUN_SERIAL TRUE)
+
+# The program's imports, read from the file itself.
+add_test(NAME windows_imports COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:kestrova>
+         -P ${CMAKE_CURRENT_SOURCE_DIR}/windows_imports.cmake)
+set_tests_properties(windows_imports PROPERTIES LABELS unit)
