@@ -4,6 +4,7 @@
 kestrova_test(app_view_manager_test SOURCES app/view_manager_test.cpp)
 kestrova_test(render_camera_rig_test SOURCES render/camera_rig_test.cpp)
 kestrova_test(render_device_choice_test SOURCES render/device_choice_test.cpp)
+kestrova_test(ddraw_object_test SOURCES ddraw/direct_draw_test.cpp)
 kestrova_test(d3drm_scene_tests SOURCES
   d3drm/frame_test.cpp
   d3drm/model_load_test.cpp

@@ -12,6 +12,7 @@ namespace plat::gl {
 
 // Loads the OpenGL library and sets the context attributes that windows must be
 // created with. False when no OpenGL can be loaded at all; windows are then plain.
+// Our Linux window system's alone: Windows' own windows need no preparing.
 bool PrepareForWindows();
 
 // The window a window handle draws through, or null when there is none.
@@ -47,7 +48,7 @@ void Present(NativeWindow window);
 bool ShowsPictures(NativeWindow window);
 
 // Fills the whole drawable with one colour and presents it: the class brush of a
-// window that nothing else draws into.
+// window that nothing else draws into, as our Linux window system paints it.
 bool PaintSolid(NativeWindow window, std::uint8_t r, std::uint8_t g, std::uint8_t b);
 
 }  // namespace plat::gl

@@ -89,8 +89,6 @@ LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-bool PrepareForWindows() { return true; }
-
 NativeWindow NativeOf(HWND window) { return IsWindow(window) ? window : nullptr; }
 
 void* CurrentContext() { return wglGetCurrentContext(); }
@@ -156,19 +154,6 @@ void ReleaseWindow(NativeWindow window) {
     if (IsWindow(window)) RemovePropA(window, kContextProperty);
     Delete(it->first, it->second);
     Contexts().erase(it);
-}
-
-bool PaintSolid(NativeWindow window, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    if (!MakeCurrent(window)) return false;
-    int w = 0, h = 0;
-    DrawableSize(window, w, h);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, w, h);
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    Present(window);
-    return true;
 }
 
 RendererInfo ProbeWithThrowAwayContext() {

@@ -2,15 +2,15 @@
 // level, the clipper and device enumeration under the offscreen driver.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
+#include "platform/gl/gl_context.h"
 #include "platform/gl/gl_probe.h"
 #include "tests/support/gl_required.h"
+#include "tests/support/test_window.h"
 
 using namespace plat;
 
@@ -40,7 +40,8 @@ class DDrawObject : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         // Mesa's software rasteriser, whatever GPU the machine running the tests has.
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+        static char software[] = "LIBGL_ALWAYS_SOFTWARE=1";
+        putenv(software);
     }
     void SetUp() override { ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK); }
     void TearDown() override {
@@ -199,18 +200,15 @@ TEST_F(DDrawObject, EnumerationStopsWhenTheCallbackCancels) {
 }
 
 TEST_F(DDrawObject, ProbeLeavesTheCallersContextCurrent) {
-    SDL_Window* window = SDL_CreateWindow("", 0, 0, 8, 8, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    KESTROVA_REQUIRE_GL(window != nullptr);
-    SDL_GLContext mine = SDL_GL_CreateContext(window);
+    gl::NativeWindow window = testsupport::CreateHiddenGlWindow(8, 8);
+    KESTROVA_REQUIRE_GL(window != nullptr && gl::MakeCurrent(window));
+    void* mine = gl::CurrentContext();
     ASSERT_NE(mine, nullptr);
     // Probed only now, with the test's own context current; a probe that
     // made no context of its own proves nothing.
     const bool available = gl::ProbeRenderer().available;
-    EXPECT_EQ(SDL_GL_GetCurrentContext(), mine);
-    EXPECT_EQ(SDL_GL_GetCurrentWindow(), window);
-    SDL_GL_MakeCurrent(window, nullptr);
-    SDL_GL_DeleteContext(mine);
-    SDL_DestroyWindow(window);
+    EXPECT_EQ(gl::CurrentContext(), mine);
+    testsupport::DestroyHiddenGlWindow(window);
     KESTROVA_REQUIRE_GL(available);
 }
 
