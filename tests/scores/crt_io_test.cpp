@@ -1,4 +1,7 @@
 #include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <sys/stat.h>
 
 #include "platform/crt/io.h"
@@ -7,6 +10,37 @@
 namespace {
 
 using CrtIoTest = ScoreDir;
+
+std::string Contents(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Put(const char* path, const char* text) { std::ofstream(path, std::ios::binary) << text; }
+
+// The score file is replaced as on Windows: over an old file only when asked,
+// and nothing is lost when the move is refused.
+TEST_F(CrtIoTest, MoveFileReplacesOnlyWhenAsked) {
+    using plat::MOVEFILE_REPLACE_EXISTING;
+    using plat::MOVEFILE_WRITE_THROUGH;
+    Put("new", "new table");
+    Put("old", "old table");
+    EXPECT_EQ(plat::MoveFileExA("new", "old", MOVEFILE_WRITE_THROUGH), 0);
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(Contents("new"), "new table");
+    EXPECT_EQ(Contents("old"), "old table");
+    EXPECT_EQ(plat::MoveFileExA("new", "old", 0x2), 0);  // copying across volumes is not offered
+    EXPECT_EQ(errno, EINVAL);
+
+    EXPECT_NE(plat::MoveFileExA("new", "old", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), 0);
+    EXPECT_EQ(Contents("old"), "new table");
+    EXPECT_EQ(DirEntries(), std::vector<std::string>{"old"});
+
+    EXPECT_NE(plat::MoveFileExA("old", "fresh", 0), 0);
+    EXPECT_EQ(Contents("fresh"), "new table");
+    EXPECT_EQ(plat::MoveFileExA("old", "other", MOVEFILE_REPLACE_EXISTING), 0);
+    EXPECT_EQ(errno, ENOENT);
+}
 
 TEST_F(CrtIoTest, CreateWriteReadWithTheOldFlags) {
     int fd = _open("f", _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_SEQUENTIAL, _S_IREAD | _S_IWRITE);
