@@ -388,8 +388,6 @@ INT_PTR RunDialog(const dialogs::DialogTemplate& t, HWND owner, DLGPROC proc, LP
         SetWindowLongPtrA(c->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c.get()));
         d->controls.push_back(std::move(c));
     }
-    if (SDL_Window* native = NativeWindowOf(dialog))
-        SDL_SetWindowPosition(native, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 
     ModalSession session = BeginModal(owner, dialog);
     HWND firstStop = nullptr;

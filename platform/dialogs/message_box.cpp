@@ -144,8 +144,6 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
                                     owner, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!box) return 0;
     SetWindowLongPtrA(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.get()));
-    if (SDL_Window* native = NativeWindowOf(box))
-        SDL_SetWindowPosition(native, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 
     ModalSession session = BeginModal(owner, box);
     RunModalLoop(session, [&] { return state->done; });

@@ -21,13 +21,14 @@ HWND CreatePlainWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DW
                           int width, int height, HWND owner, HMENU menu, HINSTANCE instance, LPVOID param);
 
 // One modal window over its owner: Begin takes the focus from the owner and
-// disables it, shows the box and gives it the focus; Run dispatches messages
-// (the owner's timers and paint included) until done() says so, the box is
-// gone or WM_QUIT arrives (which is posted again for the outer loop); End
-// enables the owner and gives it the focus back. Call End before destroying
-// the box so the focus goes straight back to the owner. done() is checked
-// after each message dispatched: a sent message (the close box) that ends the
-// box should post one, WM_NULL will do, so the waiting loop wakes.
+// disables it, shows the box centred over it and gives it the focus; Run
+// dispatches messages (the owner's timers and paint included) until done()
+// says so, the box is gone or WM_QUIT arrives (which is posted again for the
+// outer loop); End enables the owner and gives it the focus back. Call End
+// before destroying the box so the focus goes straight back to the owner.
+// done() is checked after each message dispatched: a sent message (the close
+// box) that ends the box should post one, WM_NULL will do, so the waiting
+// loop wakes.
 struct ModalSession {
     HWND owner = nullptr;
     HWND box = nullptr;

@@ -3,6 +3,8 @@
 // window manager.
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "platform/win/host.h"
 #include "platform/win/native_window.h"
 #include "platform/win/window_table.h"
@@ -19,6 +21,36 @@ void Raise(HWND window) {
     if (SDL_Window* native = NativeWindowOf(window)) SDL_RaiseWindow(native);
 }
 
+// Centred over the owner, or over the desktop without a visible one, and kept
+// on the desktop. Placed while hidden, the box's frame takes the position; the
+// same window manager frames the owner, so the owner's frame extents tell
+// where the box's client area will be.
+void PlaceOverOwner(HWND owner, HWND box) {
+    SDL_Window* native = NativeWindowOf(box);
+    if (!native) return;
+    SDL_Window* over = IsWindowVisible(owner) ? NativeWindowOf(owner) : nullptr;
+    if (over && (SDL_GetWindowFlags(over) & SDL_WINDOW_MINIMIZED)) over = nullptr;
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(over ? over : native));
+    if (!over) {
+        SDL_SetWindowPosition(native, SDL_WINDOWPOS_CENTERED_DISPLAY(display), SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+        return;
+    }
+    int width = 0, height = 0, x = 0, y = 0, ownerWidth = 0, ownerHeight = 0;
+    int top = 0, left = 0, bottom = 0, right = 0;
+    SDL_GetWindowSize(native, &width, &height);
+    SDL_GetWindowPosition(over, &x, &y);
+    SDL_GetWindowSize(over, &ownerWidth, &ownerHeight);
+    if (SDL_GetWindowBordersSize(over, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+    x += (ownerWidth - width) / 2 - left;
+    y += (ownerHeight - height) / 2 - top;
+    SDL_Rect desktop;
+    if (SDL_GetDisplayUsableBounds(display, &desktop) == 0) {
+        x = std::max(desktop.x, std::min(x, desktop.x + desktop.w - (left + width + right)));
+        y = std::max(desktop.y, std::min(y, desktop.y + desktop.h - (top + height + bottom)));
+    }
+    SDL_SetWindowPosition(native, x, y);
+}
+
 }  // namespace
 
 void SetModalHook(std::function<void(HWND box)> hook) { Hook() = std::move(hook); }
@@ -30,6 +62,7 @@ ModalSession BeginModal(HWND owner, HWND box) {
     // Disabling the owner takes the focus from it (WM_KILLFOCUS) and drops
     // its input until the box is gone.
     if (session.owner) session.ownerWasEnabled = EnableWindow(session.owner, FALSE) == FALSE;
+    PlaceOverOwner(session.owner, box);
     ShowWindow(box, SW_SHOW);
     Raise(box);
     return session;

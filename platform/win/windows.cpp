@@ -10,6 +10,7 @@
 #include "platform/gl/gl_context.h"
 #include "platform/win/host.h"
 #include "platform/win/native_window.h"
+#include "platform/win/window_manager.h"
 #include "platform/win/window_table.h"
 
 namespace plat {
@@ -39,9 +40,11 @@ void DefaultSize(int* width, int* height) {
     *height = std::max(std::min(480, bounds.h), bounds.h * 2 / 3);
 }
 
-SDL_Window* MakeNative(const std::string& title, DWORD style, int x, int y, int w, int h, bool allowGl,
+SDL_Window* MakeNative(const std::string& title, DWORD style, int x, int y, int w, int h, bool owned, bool allowGl,
                        bool* opengl) {
     Uint32 flags = SDL_WINDOW_HIDDEN;
+    // An owned window goes with its owner: no task-bar entry of its own.
+    if (owned) flags |= SDL_WINDOW_SKIP_TASKBAR;
     if ((style & WS_THICKFRAME) != 0) flags |= SDL_WINDOW_RESIZABLE;
     if ((style & WS_POPUP) != 0 && (style & WS_CAPTION) != WS_CAPTION) flags |= SDL_WINDOW_BORDERLESS;
     int px = x == CW_USEDEFAULT ? SDL_WINDOWPOS_UNDEFINED : x;
@@ -85,8 +88,12 @@ HWND Create(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int
         w.rect = {px, py, px + cx, py + cy};
     } else {
         if (width == CW_USEDEFAULT || width <= 0 || height <= 0) DefaultSize(&width, &height);
-        w.native = MakeNative(w.title, style, x, y, width, height, allowGl, &w.opengl);
+        Window* owner = Find(TopLevelOf(parent));
+        w.native = MakeNative(w.title, style, x, y, width, height, owner != nullptr, allowGl, &w.opengl);
         if (!w.native) return nullptr;
+        // Kept above its owner by the window manager (unsupported without one).
+        if (owner && owner->native) SDL_SetWindowModalFor(w.native, owner->native);
+        TellWindowManager(w.native, style);
         SDL_SetWindowData(w.native, "kestrova.hwnd", w.handle);
     }
 

@@ -8,11 +8,14 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -42,8 +45,11 @@ const char kSoundFile[] = "sound.raw";
 // The same games, played by the Windows build under Wine. Wine here has no MIDI
 // device, so the game plays silently, as it does on any machine without one.
 constexpr bool kSoundHeard = false;
+// Wine tells the window manager about its windows itself.
+constexpr bool kOurWindowSystem = false;
 #else
 constexpr bool kSoundHeard = true;
+constexpr bool kOurWindowSystem = true;
 #endif
 
 using Clock = std::chrono::steady_clock;
@@ -150,6 +156,71 @@ int DarkPixels(const Image& image) {
 bool Near(Pixel a, Pixel b, int distance) { return std::abs(a.x - b.x) <= distance && std::abs(a.y - b.y) <= distance; }
 
 int Count(const std::vector<bool>& flags) { return static_cast<int>(std::count(flags.begin(), flags.end(), true)); }
+
+// The value xprop prints for one property of a window ("NAME(TYPE) = value",
+// or "NAME(TYPE): value" for some types), "" when it has none.
+std::string XProperty(const std::string& id, const std::string& name) {
+    const std::string line = e2e::Shell("xprop -id " + id + " " + name);
+    if (line.rfind(name + "(", 0) != 0) return "";
+    const auto type = line.find(')');
+    for (const char* between : {" = ", ": "}) {
+        if (line.compare(type + 1, std::strlen(between), between) == 0) return line.substr(type + 1 + std::strlen(between));
+    }
+    return "";
+}
+
+struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// A window's client area on the screen.
+Geometry GeometryOf(const std::string& id) {
+    Geometry g;
+    std::istringstream lines(e2e::Shell("xdotool getwindowgeometry --shell " + id));
+    for (std::string line; std::getline(lines, line);) {
+        const auto equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals);
+        const int value = std::atoi(line.c_str() + equals + 1);
+        if (key == "X") g.x = value;
+        if (key == "Y") g.y = value;
+        if (key == "WIDTH") g.width = value;
+        if (key == "HEIGHT") g.height = value;
+    }
+    return g;
+}
+
+// A box or dialog as the desktop sees it, read from outside with xprop:
+// transient for the main window and a dialog, so the window manager keeps it
+// above; no task-bar entry; the frame offers neither minimise nor maximise
+// (openbox keeps minimise for every dialog, which then takes its owner along,
+// so only what the program asks for is checked there); centred over the main
+// window. With KESTROVA_SAVE_PICTURE set, the whole screen is kept as well.
+void ExpectADialogOf(const std::string& mainWindow, const std::string& id, const std::string& tag) {
+    SCOPED_TRACE(tag);
+    char owner[32];
+    std::snprintf(owner, sizeof owner, "%#lx", std::stoul(mainWindow));
+    EXPECT_EQ(XProperty(id, "WM_TRANSIENT_FOR"), std::string("window id # ") + owner);
+    EXPECT_EQ(XProperty(id, "_NET_WM_WINDOW_TYPE"), "_NET_WM_WINDOW_TYPE_DIALOG");
+    EXPECT_NE(XProperty(id, "_NET_WM_STATE").find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos);
+    EXPECT_EQ(XProperty(mainWindow, "_NET_WM_STATE").find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos);
+    // Motif's function flags, functions, decorations: move (4) and close (32) only.
+    EXPECT_EQ(XProperty(id, "_MOTIF_WM_HINTS").rfind("0x3, 0x24, 0x1,", 0), 0u) << XProperty(id, "_MOTIF_WM_HINTS");
+    const std::string allowed = XProperty(id, "_NET_WM_ALLOWED_ACTIONS");
+    EXPECT_NE(allowed.find("_NET_WM_ACTION_CLOSE"), std::string::npos) << allowed;
+    EXPECT_EQ(allowed.find("_NET_WM_ACTION_MAXIMIZE"), std::string::npos) << allowed;
+    EXPECT_EQ(allowed.find("_NET_WM_ACTION_RESIZE"), std::string::npos) << allowed;
+
+    const Geometry box = GeometryOf(id), main = GeometryOf(mainWindow);
+    EXPECT_NEAR(box.x + box.width / 2.0, main.x + main.width / 2.0, 2.0) << "the dialog is not centred across the main window";
+    EXPECT_NEAR(box.y + box.height / 2.0, main.y + main.height / 2.0, 2.0) << "the dialog is not centred down the main window";
+
+    if (std::getenv("KESTROVA_SAVE_PICTURE")) {
+        Image screen;
+        const std::string root = e2e::Shell("xwininfo -root | sed -n 's/.*Window id: \\(0x[0-9a-f]*\\).*/\\1/p'");
+        if (capture::CaptureWindow(root, screen)) capture::SaveForViewing(screen, tag + "-desktop");
+    }
+}
 
 // What the first picture must show.
 std::string StartFault(const GameScreen& screen, const Image& image) {
@@ -314,6 +385,10 @@ void PlayUntilGameOver(Program& game, bool sound, const std::string& tag, GameRe
     ASSERT_FALSE(result.box.empty()) << "no box after the last ball was lost";
     EXPECT_EQ(e2e::Shell("xdotool getwindowname " + result.box), "");
     ASSERT_TRUE(game.WaitForManaged(result.box, 30));
+    // The empty caption is shown empty, not as the window manager's "Unnamed Window".
+    if (kOurWindowSystem) {
+        EXPECT_EQ(e2e::Shell("xprop -id " + result.box + " _NET_WM_VISIBLE_NAME"), "_NET_WM_VISIBLE_NAME(UTF8_STRING) = ");
+    }
     Image box;
     ASSERT_TRUE(WaitForPicture(result.box, 30, box, fault, [](const Image& i) {
         return DarkPixels(i) > 20 ? "" : "the box shows no text";
@@ -362,16 +437,22 @@ TEST(GamePlay, AWholeGameEndsWithTheNameTypedInTheTableAndItsFile) {
     Program game(SoundEnvironment());
     GameResult result;
     ASSERT_NO_FATAL_FAILURE(PlayUntilGameOver(game, kSoundHeard, "first", result));
+    if (kOurWindowSystem) ExpectADialogOf(result.mainWindow, result.box, "game-over");
     ASSERT_NO_FATAL_FAILURE(CloseBox(game, result.box));
 
     const std::string dialog = game.WaitForWindow("Enter your name", 30);
     ASSERT_FALSE(dialog.empty()) << "no name was asked for";
     ASSERT_TRUE(game.WaitForManaged(dialog, 30));
+    if (kOurWindowSystem) ExpectADialogOf(result.mainWindow, dialog, "name");
     ASSERT_TRUE(game.Activate(dialog, 30));
     const std::string name = "Zoë Kovač";
     ASSERT_TRUE(e2e::TypeText(name));
     e2e::PressKey("Return");
 
+    const std::string results = game.WaitForWindow("Best results", 30);
+    ASSERT_FALSE(results.empty()) << "the results did not appear";
+    ASSERT_TRUE(game.WaitForManaged(results, 30));
+    if (kOurWindowSystem) ExpectADialogOf(result.mainWindow, results, "results");
     std::vector<bool> lines;
     ASSERT_NO_FATAL_FAILURE(ReadAndCloseResults(game, "first", lines));
     EXPECT_EQ(Count(lines), 1) << "one result, on the first line";

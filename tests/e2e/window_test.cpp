@@ -20,6 +20,10 @@ TEST(EndToEnd, WindowTitledKestrovaOpensAndAltF4EndsTheProgramCleanly) {
     std::string id = game.WaitForWindow("Kestrova", 30);
     ASSERT_FALSE(id.empty()) << "no window titled Kestrova appeared";
     EXPECT_EQ(Shell("xdotool getwindowname " + id), "Kestrova");
+    // Docks group the running game with its menu entry by the entry's StartupWMClass.
+    const std::string startupClass = Shell("sed -n 's/^StartupWMClass=//p' " KESTROVA_DESKTOP_ENTRY);
+    ASSERT_FALSE(startupClass.empty()) << "the menu entry names no window class";
+    EXPECT_EQ(Shell("xprop -id " + id + " WM_CLASS"), "WM_CLASS(STRING) = \"kestrova\", \"" + startupClass + "\"");
 
     ASSERT_TRUE(game.WaitForManaged(id, 30));
     ASSERT_TRUE(game.Activate(id, 30)) << "the window never got the keyboard focus";

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# deb_test.sh PACKAGE.deb: what a Debian or Ubuntu player gets from the package.
+# Its name and version are the CMake project's, its files are where Debian puts
+# a game's, it depends on the libraries the program links and on a sound font,
+# lintian finds no error, and the game starts from the unpacked tree.
+set -euo pipefail
+deb="$1"
+here=$(cd "$(dirname "$0")" && pwd)
+[ -f "$deb" ] || { echo "no package: $deb" >&2; exit 1; }
+
+scratch=$(mktemp -d /tmp/kestrova-deb-XXXXXX)
+game=""
+cleanup() {
+  if [ -n "$game" ]; then kill "$game" 2>/dev/null || true; wait "$game" 2>/dev/null || true; fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+version=$(sed -n 's/^project(Kestrova VERSION \([0-9.]*\) .*/\1/p' "$here/../../CMakeLists.txt")
+[ -n "$version" ] || fail "no version in the CMake project"
+[ "$(basename "$deb")" = "kestrova_${version}_amd64.deb" ] || fail "package file $(basename "$deb") is not kestrova_${version}_amd64.deb"
+[ "$(dpkg-deb -f "$deb" Package)" = kestrova ] || fail "package name"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version $(dpkg-deb -f "$deb" Version)"
+[ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libc6 'libstdc\+\+6' libsdl2-2.0-0 libsdl2-ttf-2.0-0 libepoxy0 libfontconfig1 libfluidsynth3 'libassimp[0-9]' libx11-6 libgl1; do
+  grep -Eq "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
+grep -q 'timgm6mb-soundfont | fluid-soundfont-gm' <<<"$depends" || fail "Depends lacks a General MIDI sound font"
+
+# Debian's layout for games, and nothing of the plain install tree's.
+dpkg-deb -c "$deb" >"$scratch/contents"
+for path in usr/games/kestrova usr/lib/games/kestrova/kestrova usr/share/applications/kestrova.desktop \
+            usr/share/icons/hicolor/scalable/apps/kestrova.svg usr/share/icons/hicolor/48x48/apps/kestrova.png \
+            usr/share/man/man6/kestrova.6.gz usr/share/doc/kestrova/copyright usr/share/doc/kestrova/changelog.gz; do
+  grep -q " \./$path\$" "$scratch/contents" || fail "the package lacks /$path"
+done
+grep -Eq ' \./usr/(bin|libexec|local)/' "$scratch/contents" && fail "the package has files outside Debian's layout"
+awk '$2 != "root/root"' "$scratch/contents" | grep -q . && fail "files not owned by root"
+
+lintian --fail-on error --tag-display-limit 0 "$deb" >"$scratch/lintian" 2>&1 || fail "lintian found errors"
+cat "$scratch/lintian"
+
+root="$scratch/root"
+dpkg-deb -x "$deb" "$root"
+program="$root/usr/lib/games/kestrova/kestrova"
+file -b "$program" | grep -q ', stripped' || fail "the program is not stripped"
+zcat "$root/usr/share/doc/kestrova/changelog.gz" | head -n 1 | grep -q "^kestrova ($version) " || fail "changelog's version"
+desktop="$root/usr/share/applications/kestrova.desktop"
+grep -qx 'Exec=kestrova' "$desktop" || fail "the menu entry does not start /usr/games/kestrova"
+grep -qx 'StartupWMClass=Kestrova' "$desktop" || fail "the menu entry names no window class"
+
+# The menu entry's command from the unpacked tree becomes the game, in the player's data directory.
+data="$scratch/data"
+(cd /tmp && exec env SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$data" "$root/usr/games/kestrova") >"$scratch/game.log" 2>&1 &
+game=$!
+started=""
+for _ in $(seq 100); do
+  if [ "$(readlink "/proc/$game/exe" 2>/dev/null)" = "$program" ]; then
+    started=$(readlink "/proc/$game/cwd")
+    break
+  fi
+  kill -0 "$game" 2>/dev/null || break
+  sleep 0.1
+done
+[ "$started" = "$data/kestrova" ] || { fail "the launcher did not start the game in $data/kestrova"; cat "$scratch/game.log" >&2; }
+
+[ "$failures" -eq 0 ] || exit 1
+echo "Debian package $(basename "$deb"): ok"
