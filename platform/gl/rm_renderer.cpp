@@ -18,6 +18,10 @@ struct DeviceTarget {
     bool direct;
     // The window's back buffer holds this device's picture, not yet presented.
     bool unpresented;
+    // The device's draw list as last taken, in the context it was made in.
+    void* bufferContext = nullptr;
+    GLuint vbo = 0;
+    std::size_t vboCapacity = 0;
 };
 
 namespace {
@@ -26,11 +30,19 @@ const char* kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 color;
 layout(location = 2) in vec2 uv;
+layout(location = 3) in vec4 plane;
 uniform mat4 clip;
+uniform vec3 eye;
 out vec4 vColor;
 out vec2 vUv;
 void main() {
-    gl_Position = clip * vec4(position, 1.0);
+    // A face seen from behind is not drawn, in any quality: all its corners
+    // go beyond the back plane together.
+    if (dot(plane.xyz, eye) - plane.w > 0.0) {
+        gl_Position = clip * vec4(position, 1.0);
+    } else {
+        gl_Position = vec4(0.0, 0.0, 2.0, 1.0);
+    }
     vColor = color;
     vUv = uv;
 }
@@ -63,9 +75,9 @@ struct SpareTarget {
 // What one window's context keeps for as long as the window lives.
 struct ContextResources {
     void* context = nullptr;
-    GLuint program = 0, vao = 0, vbo = 0;
-    GLint clipLocation = -1, useTextureLocation = -1;
-    std::size_t vboCapacity = 0;
+    GLuint program = 0, vao = 0;
+    GLuint pointedAt = 0;  // the buffer the vertex attributes read
+    GLint clipLocation = -1, eyeLocation = -1, useTextureLocation = -1;
     std::unordered_map<std::uint64_t, GlTexture> textures;
     std::vector<std::uint64_t> forgotten;
     std::vector<SpareTarget> spares;
@@ -129,6 +141,7 @@ bool BuildResources(ContextResources& r) {
         return false;
     }
     r.clipLocation = glGetUniformLocation(r.program, "clip");
+    r.eyeLocation = glGetUniformLocation(r.program, "eye");
     r.useTextureLocation = glGetUniformLocation(r.program, "useTexture");
     glUseProgram(r.program);
     glUniform1i(glGetUniformLocation(r.program, "tex"), 0);
@@ -136,18 +149,51 @@ bool BuildResources(ContextResources& r) {
     glDisable(GL_FRAMEBUFFER_SRGB);
 
     glGenVertexArrays(1, &r.vao);
-    glGenBuffers(1, &r.vbo);
     glBindVertexArray(r.vao);
-    glBindBuffer(GL_ARRAY_BUFFER, r.vbo);
+    for (GLuint i = 0; i < 4; ++i) glEnableVertexAttribArray(i);
+    return true;
+}
+
+// Points the vertex attributes at the buffer bound to GL_ARRAY_BUFFER.
+void PointAttributes() {
     const GLsizei stride = sizeof(rm::DrawVertex);
-    glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(rm::DrawVertex, x)));
-    glEnableVertexAttribArray(1);
     glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
                           reinterpret_cast<void*>(offsetof(rm::DrawVertex, r)));
-    glEnableVertexAttribArray(2);
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(rm::DrawVertex, u)));
-    return true;
+    glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(rm::DrawVertex, nx)));
+}
+
+// Brings the device's buffer up to date with the list: all of it after a new
+// context or a new layout, else only the ranges that changed.
+void TakeList(ContextResources& r, DeviceTarget* t, rm::DrawList& list) {
+    if (t->bufferContext != r.context) {
+        // Any buffer of an older context went with it.
+        t->bufferContext = r.context;
+        t->vbo = 0;
+        t->vboCapacity = 0;
+        glGenBuffers(1, &t->vbo);
+        list.allChanged = true;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, t->vbo);
+    if (r.pointedAt != t->vbo) {
+        PointAttributes();
+        r.pointedAt = t->vbo;
+    }
+    const rm::DrawVertex* data = list.vertices.data();
+    const std::size_t bytes = list.vertices.size() * sizeof(rm::DrawVertex);
+    if (list.allChanged || bytes > t->vboCapacity) {
+        if (bytes > t->vboCapacity) t->vboCapacity = bytes + bytes / 2;
+        // Fresh storage, so the upload never waits for the last picture.
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(t->vboCapacity), nullptr, GL_DYNAMIC_DRAW);
+        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), data);
+    } else {
+        for (const rm::DrawRange& range : list.changed) {
+            glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(range.first * sizeof(rm::DrawVertex)),
+                            static_cast<GLsizeiptr>(range.count * sizeof(rm::DrawVertex)), data + range.first);
+        }
+    }
+    list.Taken();
 }
 
 // Makes the window's context current and returns its resources; null when
@@ -367,6 +413,10 @@ void DestroyDeviceTarget(DeviceTarget* target) {
     // drops the device and builds another one at once.
     if (ContextResources* r = AcquireTarget(target)) {
         if (target->fbo) r->spares.push_back({target->fbo, target->color, target->depth, target->width, target->height});
+        if (target->vbo && target->bufferContext == r->context) {
+            glDeleteBuffers(1, &target->vbo);
+            if (r->pointedAt == target->vbo) r->pointedAt = 0;
+        }
     } else if (!WindowAlive(target->window, target->windowId)) {
         // The window and its context are gone, and with them every name kept.
         AllResources().erase(target->windowId);
@@ -390,7 +440,7 @@ bool ClearViewport(DeviceTarget* target, int x, int y, int width, int height, st
 }
 
 bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, const float clip[16],
-                  const rm::DrawList& list, bool linearFiltering) {
+                  const float eye[3], rm::DrawList& list, bool linearFiltering) {
     ContextResources* r = AcquireTarget(target);
     if (!r) return false;
     if (list.vertices.empty()) return true;
@@ -399,19 +449,13 @@ bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, con
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glDepthMask(GL_TRUE);
-    glDisable(GL_CULL_FACE);  // back faces are already gone
+    glDisable(GL_CULL_FACE);  // the vertex shader drops back faces, lines and points too
     glDisable(GL_BLEND);
     glUseProgram(r->program);
     glUniformMatrix4fv(r->clipLocation, 1, GL_TRUE, clip);
+    glUniform3f(r->eyeLocation, eye[0], eye[1], eye[2]);
     glBindVertexArray(r->vao);
-    glBindBuffer(GL_ARRAY_BUFFER, r->vbo);
-    std::size_t bytes = list.vertices.size() * sizeof(rm::DrawVertex);
-    if (bytes > r->vboCapacity) {
-        r->vboCapacity = bytes + bytes / 2;
-    }
-    // Orphan the old storage so the upload never waits for the last picture.
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(r->vboCapacity), nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), list.vertices.data());
+    TakeList(*r, target, list);
 
     glActiveTexture(GL_TEXTURE0);
     GLint filter = linearFiltering ? GL_LINEAR : GL_NEAREST;

@@ -1,5 +1,6 @@
-// Mesh data and the CPU side of drawing: quality resolution, culling, the
-// lighting formula and generated normals, checked by arithmetic.
+// Mesh data and the CPU side of drawing: quality resolution, the face planes
+// that culling tests, the lighting formula and generated normals, checked by
+// arithmetic.
 #include <cmath>
 
 #include "platform/d3drm/objects.h"
@@ -47,13 +48,20 @@ protected:
     }
 
     const DrawList& Collect(float ex, float ey, float ez, D3DRMRENDERQUALITY device = D3DRMRENDER_FLAT) {
-        collector.Collect(rm::AsFrame(scene), {ex, ey, ez}, device, list);
+        collector.Collect(rm::AsFrame(scene), device, list);
+        eye = {ex, ey, ez};
         return list;
     }
 
+    // The vertices of primitive p whose faces the eye sees.
     std::size_t Count(Primitive p) const {
         std::size_t n = 0;
-        for (const auto& b : list.batches) n += b.primitive == p ? b.count : 0;
+        for (const auto& b : list.batches) {
+            if (b.primitive != p) continue;
+            for (std::uint32_t i = b.first; i < b.first + b.count; ++i) {
+                n += rm::FacesEye(list.vertices[i], eye.x, eye.y, eye.z) ? 1 : 0;
+            }
+        }
         return n;
     }
 
@@ -62,6 +70,7 @@ protected:
     Ref<IDirect3DRMMeshBuilder> mesh;
     rm::SceneCollector collector;
     DrawList list;
+    rm::Vec3 eye;
 };
 
 TEST_F(CollectTest, BackFacesAreDroppedInEveryQuality) {
