@@ -70,6 +70,17 @@ void FlyInFront(GameView* view) {
     prevCell = CellIndex{-1, -1, -1};
 }
 
+// Where the game's viewport sees from.
+plat::rm::Vec3 EyeOf(GameView* view) {
+    IDirect3DRMFrame* camera = nullptr;
+    D3DVECTOR at{};
+    if (SUCCEEDED(view->viewport->GetCamera(&camera))) {
+        camera->GetPosition(nullptr, &at);
+        camera->Release();
+    }
+    return {at.x, at.y, at.z};
+}
+
 // The level 2 picture through the game against the bare program, frame about
 // frame, so a change of load on the machine hits both alike.
 bool MeasureFrame() {
@@ -131,7 +142,7 @@ bool MeasurePlay() {
     plat::rm::SceneCollector collector;
     plat::rm::DrawList list;
     plat::rm::Frame* scene = plat::rm::AsFrame(view->scene);
-    collector.Collect(scene, view->device->GetQuality(), list);
+    collector.Collect(scene, EyeOf(view), view->device->GetQuality(), list);
     const int maxFrames = smoke ? 40 : 1500;
     const Clock::time_point start = Clock::now();
     while (frames < maxFrames && (frames < 20 || Seconds(start, Clock::now()) < Budget(15.0))) {
@@ -158,7 +169,7 @@ bool MeasurePlay() {
         glFinish();
         total += Seconds(t0, Clock::now());
         const Clock::time_point k0 = Clock::now();
-        collector.Collect(scene, view->device->GetQuality(), list);
+        collector.Collect(scene, EyeOf(view), view->device->GetQuality(), list);
         collecting += Seconds(k0, Clock::now());
         list.Taken();
         if (hit) {

@@ -88,10 +88,10 @@ HRESULT Viewport::Render(IDirect3DRMFrame* frameInterface) {
     if (!frame) return D3DRMERR_BADOBJECT;
     device_->pictureCurrent_ = false;
     Projection projection = CurrentProjection();
-    device_->collector_->Collect(frame, device_->quality_, device_->drawList_);
+    const Vec3 eye = projection.camera.origin;
+    device_->collector_->Collect(frame, eye, device_->quality_, device_->drawList_);
     float clip[16];
     projection.ClipMatrix(clip);
-    const Vec3 eye = projection.camera.origin;
     const float eyeAt[3] = {eye.x, eye.y, eye.z};
     bool linear = device_->textureQuality_ != D3DRMTEXTURE_NEAREST && device_->textureQuality_ != D3DRMTEXTURE_MIPNEAREST;
     return gl::DrawViewport(device_->target_, x_, y_, static_cast<int>(width_), static_cast<int>(height_), clip,

@@ -16,7 +16,7 @@ D3DRMRENDERQUALITY EffectiveQuality(D3DRMRENDERQUALITY mesh, D3DRMRENDERQUALITY 
            std::min(mesh & D3DRMFILL_MASK, device & D3DRMFILL_MASK);
 }
 
-void SceneCollector::Collect(Frame* top, D3DRMRENDERQUALITY deviceQuality, DrawList& out) {
+void SceneCollector::Collect(Frame* top, Vec3 eye, D3DRMRENDERQUALITY deviceQuality, DrawList& out) {
     deviceQuality_ = deviceQuality;
     ambient_[0] = ambient_[1] = ambient_[2] = 0;
     lights_.clear();
@@ -27,12 +27,21 @@ void SceneCollector::Collect(Frame* top, D3DRMRENDERQUALITY deviceQuality, DrawL
     const bool relight = std::memcmp(ambient_, litAmbient_, sizeof ambient_) != 0 || lights_ != litWith_;
     std::memcpy(litAmbient_, ambient_, sizeof ambient_);
     litWith_ = lights_;
-    if (!Update(out, relight)) Rebuild(out);
+    const bool eyeMoved = !eyeKnown_ || eye.x != eye_.x || eye.y != eye_.y || eye.z != eye_.z;
+    eye_ = eye;
+    eyeKnown_ = true;
+    if (!Update(out, relight)) {
+        Rebuild(out);
+    } else if (eyeMoved) {
+        for (const Instance& in : instances_) {
+            if (in.live) Index(in, out);
+        }
+    }
 
     out.batches.clear();
     for (const Bucket& b : buckets_) {
         // A bucket of holes alone may name a texture that is gone.
-        if (b.count > b.holes) out.batches.push_back({b.primitive, b.texture, b.first, b.count});
+        if (b.count > b.holes) out.batches.push_back({b.primitive, b.texture, b.indexFirst, b.indexCount});
     }
 }
 
@@ -51,17 +60,49 @@ void SceneCollector::Walk(Frame* frame, const Placement& world) {
     for (Frame* child : frame->children_) Walk(child, child->local_.Within(world));
 }
 
+namespace {
+
+std::uint32_t IndexRoom(Primitive primitive, std::uint32_t corners) {
+    return primitive == Primitive::Triangles ? 3 * (corners - 2) : primitive == Primitive::Lines ? 2 * corners : corners;
+}
+
+}  // namespace
+
+void SceneCollector::Index(const Instance& in, DrawList& out) {
+    const Primitive primitive = buckets_[in.bucket].primitive;
+    std::uint32_t* at = out.indices.data() + in.indexFirst;
+    for (std::uint32_t f = in.faceFirst; f < in.faceFirst + in.faceCount; ++f) {
+        const FaceSpan& face = faces_[f];
+        if (!FacesEye(out.vertices[face.vertex], eye_.x, eye_.y, eye_.z)) continue;
+        const std::uint32_t v = face.vertex, c = face.corners;
+        if (primitive == Primitive::Triangles) {
+            for (std::uint32_t i = 2; i < c; ++i) {
+                *at++ = v;
+                *at++ = v + i - 1;
+                *at++ = v + i;
+            }
+        } else if (primitive == Primitive::Lines) {
+            for (std::uint32_t i = 0; i < c; ++i) {
+                *at++ = v + i;
+                *at++ = v + (i + 1) % c;
+            }
+        } else {
+            for (std::uint32_t i = 0; i < c; ++i) *at++ = v + i;
+        }
+    }
+    std::fill(at, out.indices.data() + in.indexFirst + in.indexCount, 0u);
+    out.indexChanges.Add(in.indexFirst, in.indexCount);
+}
+
 // Redoes in place what changed and leaves holes where meshes went; false when
 // the scene's shape changed otherwise (a mesh added, moved in the tree, grown
-// or changed primitive or texture) or holes outweigh what is left.
+// or changed primitive, texture or faces) or holes outweigh what is left.
 bool SceneCollector::Update(DrawList& out, bool relight) {
     if (list_ != &out) return false;
     std::size_t j = 0;
     auto punch = [&](Instance& gone) {
-        DrawVertex hole{};
-        hole.d = 1;  // seen from nowhere
-        std::fill_n(out.vertices.begin() + gone.first, gone.count, hole);
-        out.Changed(gone.first, gone.count);
+        std::fill_n(out.indices.begin() + gone.indexFirst, gone.indexCount, 0u);
+        out.indexChanges.Add(gone.indexFirst, gone.indexCount);
         buckets_[gone.bucket].holes += gone.count;
         gone.live = false;
     };
@@ -82,12 +123,19 @@ bool SceneCollector::Update(DrawList& out, bool relight) {
         TextureImage* texture;
         Make(s, primitive, texture, quality);
         const Bucket& b = buckets_[in.bucket];
-        if (primitive != b.primitive || texture != b.texture || made_.size() != in.count) return false;
+        if (primitive != b.primitive || texture != b.texture || made_.size() != in.count ||
+            madeFaces_.size() != in.faceCount) {
+            return false;
+        }
+        for (std::uint32_t f = 0; f < in.faceCount; ++f) {
+            if (faces_[in.faceFirst + f].corners != madeFaces_[f].corners) return false;
+        }
         std::copy(made_.begin(), made_.end(), out.vertices.begin() + in.first);
-        out.Changed(in.first, in.count);
+        out.vertexChanges.Add(in.first, in.count);
         in.meshVersion = s.mesh->version_;
         in.quality = quality;
         in.world = s.world;
+        Index(in, out);
     }
     for (; j < instances_.size(); ++j) {
         if (instances_[j].live) punch(instances_[j]);
@@ -101,7 +149,9 @@ void SceneCollector::Rebuild(DrawList& out) {
     list_ = &out;
     instances_.clear();
     buckets_.clear();
+    faces_.clear();
     std::vector<std::vector<DrawVertex>> held;
+    std::vector<std::vector<std::size_t>> members;  // instances of each bucket
     for (const Seen& s : seen_) {
         Primitive primitive;
         TextureImage* texture;
@@ -110,23 +160,44 @@ void SceneCollector::Rebuild(DrawList& out) {
         std::size_t b = 0;
         while (b < buckets_.size() && !(buckets_[b].primitive == primitive && buckets_[b].texture == texture)) ++b;
         if (b == buckets_.size()) {
-            buckets_.push_back({primitive, texture, 0, 0, 0});
+            buckets_.push_back({primitive, texture, 0, 0, 0, 0, 0});
             held.emplace_back();
+            members.emplace_back();
         }
-        instances_.push_back({s.frame->serial_, s.mesh->serial_, s.mesh->version_, quality, s.world, b,
-                              static_cast<std::uint32_t>(held[b].size()), static_cast<std::uint32_t>(made_.size()),
-                              true});
+        std::uint32_t room = 0;
+        for (const FaceSpan& f : madeFaces_) room += IndexRoom(primitive, f.corners);
+        Instance in{s.frame->serial_, s.mesh->serial_, s.mesh->version_, quality, s.world, b,
+                    static_cast<std::uint32_t>(held[b].size()), static_cast<std::uint32_t>(made_.size()),
+                    static_cast<std::uint32_t>(faces_.size()), static_cast<std::uint32_t>(madeFaces_.size()),
+                    0, room, true};
+        members[b].push_back(instances_.size());
+        instances_.push_back(in);
+        faces_.insert(faces_.end(), madeFaces_.begin(), madeFaces_.end());
         held[b].insert(held[b].end(), made_.begin(), made_.end());
     }
-    out.vertices.clear();
+    DrawVertex nowhere{};
+    nowhere.d = 1;
+    out.vertices.assign(1, nowhere);
+    std::uint32_t indexCount = 0;
     for (std::size_t b = 0; b < buckets_.size(); ++b) {
         buckets_[b].first = static_cast<std::uint32_t>(out.vertices.size());
         buckets_[b].count = static_cast<std::uint32_t>(held[b].size());
         out.vertices.insert(out.vertices.end(), held[b].begin(), held[b].end());
+        buckets_[b].indexFirst = indexCount;
+        for (std::size_t i : members[b]) {
+            instances_[i].indexFirst = indexCount;
+            indexCount += instances_[i].indexCount;
+        }
+        buckets_[b].indexCount = indexCount - buckets_[b].indexFirst;
     }
-    for (Instance& in : instances_) in.first += buckets_[in.bucket].first;
-    out.allChanged = true;
-    out.changed.clear();
+    out.indices.assign(indexCount, 0);
+    for (Instance& in : instances_) {
+        in.first += buckets_[in.bucket].first;
+        for (std::uint32_t f = in.faceFirst; f < in.faceFirst + in.faceCount; ++f) faces_[f].vertex += in.first;
+        Index(in, out);
+    }
+    out.vertexChanges = Changes{};
+    out.indexChanges = Changes{};
 }
 
 void SceneCollector::Lit(D3DCOLOR base, Vec3 n, bool lighting, std::uint8_t rgb[3]) const {
@@ -161,6 +232,7 @@ void SceneCollector::Make(const Seen& seen, Primitive& primitive, TextureImage*&
                 : fill == D3DRMFILL_WIREFRAME ? Primitive::Lines
                                               : Primitive::Points;
     made_.clear();
+    madeFaces_.clear();
 
     for (const Face* face : mesh->faces_) {
         const std::size_t count = face->vertices_.size();
@@ -191,24 +263,8 @@ void SceneCollector::Make(const Seen& seen, Primitive& primitive, TextureImage*&
             }
             return v;
         };
-        if (primitive == Primitive::Triangles) {
-            DrawVertex first = vertex(0);
-            DrawVertex prev = vertex(1);
-            for (std::size_t i = 2; i < count; ++i) {
-                DrawVertex next = vertex(i);
-                made_.push_back(first);
-                made_.push_back(prev);
-                made_.push_back(next);
-                prev = next;
-            }
-        } else if (primitive == Primitive::Lines) {
-            for (std::size_t i = 0; i < count; ++i) {
-                made_.push_back(vertex(i));
-                made_.push_back(vertex((i + 1) % count));
-            }
-        } else {
-            for (std::size_t i = 0; i < count; ++i) made_.push_back(vertex(i));
-        }
+        madeFaces_.push_back({static_cast<std::uint32_t>(made_.size()), static_cast<std::uint32_t>(count)});
+        for (std::size_t i = 0; i < count; ++i) made_.push_back(vertex(i));
     }
 }
 

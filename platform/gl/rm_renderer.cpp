@@ -20,8 +20,8 @@ struct DeviceTarget {
     bool unpresented;
     // The device's draw list as last taken, in the context it was made in.
     void* bufferContext = nullptr;
-    GLuint vbo = 0;
-    std::size_t vboCapacity = 0;
+    GLuint vbo = 0, ebo = 0;
+    std::size_t vboCapacity = 0, eboCapacity = 0;
 };
 
 namespace {
@@ -37,7 +37,8 @@ out vec4 vColor;
 out vec2 vUv;
 void main() {
     // A face seen from behind is not drawn, in any quality: all its corners
-    // go beyond the back plane together.
+    // go beyond the back plane together. Only faces seen are listed; this
+    // keeps to the same rule and drops vertex 0, where unused room points.
     if (dot(plane.xyz, eye) - plane.w > 0.0) {
         gl_Position = clip * vec4(position, 1.0);
     } else {
@@ -164,35 +165,43 @@ void PointAttributes() {
     glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(rm::DrawVertex, nx)));
 }
 
-// Brings the device's buffer up to date with the list: all of it after a new
-// context or a new layout, else only the ranges that changed.
+// Brings the buffer bound to `target` up to date with `items`: all of it
+// when told so or grown, else only the ranges that changed.
+template <class Item>
+void Take(GLenum target, std::size_t& capacity, const std::vector<Item>& items, const rm::Changes& changes) {
+    const std::size_t bytes = items.size() * sizeof(Item);
+    if (changes.all || bytes > capacity) {
+        if (bytes > capacity) capacity = bytes + bytes / 2;
+        // Fresh storage, so the upload never waits for the last picture.
+        glBufferData(target, static_cast<GLsizeiptr>(capacity), nullptr, GL_DYNAMIC_DRAW);
+        glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes), items.data());
+        return;
+    }
+    for (const rm::DrawRange& range : changes.ranges) {
+        glBufferSubData(target, static_cast<GLintptr>(range.first * sizeof(Item)),
+                        static_cast<GLsizeiptr>(range.count * sizeof(Item)), items.data() + range.first);
+    }
+}
+
+// Brings the device's buffers up to date with the list: all of it after a
+// new context or a new layout, else only the ranges that changed.
 void TakeList(ContextResources& r, DeviceTarget* t, rm::DrawList& list) {
     if (t->bufferContext != r.context) {
         // Any buffer of an older context went with it.
         t->bufferContext = r.context;
-        t->vbo = 0;
-        t->vboCapacity = 0;
+        t->vboCapacity = t->eboCapacity = 0;
         glGenBuffers(1, &t->vbo);
-        list.allChanged = true;
+        glGenBuffers(1, &t->ebo);
+        list.vertexChanges.all = list.indexChanges.all = true;
     }
     glBindBuffer(GL_ARRAY_BUFFER, t->vbo);
     if (r.pointedAt != t->vbo) {
         PointAttributes();
         r.pointedAt = t->vbo;
     }
-    const rm::DrawVertex* data = list.vertices.data();
-    const std::size_t bytes = list.vertices.size() * sizeof(rm::DrawVertex);
-    if (list.allChanged || bytes > t->vboCapacity) {
-        if (bytes > t->vboCapacity) t->vboCapacity = bytes + bytes / 2;
-        // Fresh storage, so the upload never waits for the last picture.
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(t->vboCapacity), nullptr, GL_DYNAMIC_DRAW);
-        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), data);
-    } else {
-        for (const rm::DrawRange& range : list.changed) {
-            glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(range.first * sizeof(rm::DrawVertex)),
-                            static_cast<GLsizeiptr>(range.count * sizeof(rm::DrawVertex)), data + range.first);
-        }
-    }
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, t->ebo);
+    Take(GL_ARRAY_BUFFER, t->vboCapacity, list.vertices, list.vertexChanges);
+    Take(GL_ELEMENT_ARRAY_BUFFER, t->eboCapacity, list.indices, list.indexChanges);
     list.Taken();
 }
 
@@ -415,6 +424,7 @@ void DestroyDeviceTarget(DeviceTarget* target) {
         if (target->fbo) r->spares.push_back({target->fbo, target->color, target->depth, target->width, target->height});
         if (target->vbo && target->bufferContext == r->context) {
             glDeleteBuffers(1, &target->vbo);
+            glDeleteBuffers(1, &target->ebo);
             if (r->pointedAt == target->vbo) r->pointedAt = 0;
         }
     } else if (!WindowAlive(target->window, target->windowId)) {
@@ -443,13 +453,13 @@ bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, con
                   const float eye[3], rm::DrawList& list, bool linearFiltering) {
     ContextResources* r = AcquireTarget(target);
     if (!r) return false;
-    if (list.vertices.empty()) return true;
+    if (list.batches.empty()) return true;
     if (!PrepareToDraw(*r, target, false)) return false;
     BindRect(target, x, y, width, height);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glDepthMask(GL_TRUE);
-    glDisable(GL_CULL_FACE);  // the vertex shader drops back faces, lines and points too
+    glDisable(GL_CULL_FACE);  // back faces are not listed
     glDisable(GL_BLEND);
     glUseProgram(r->program);
     glUniformMatrix4fv(r->clipLocation, 1, GL_TRUE, clip);
@@ -470,7 +480,8 @@ bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, con
         GLenum mode = b.primitive == rm::Primitive::Triangles ? GL_TRIANGLES
                       : b.primitive == rm::Primitive::Lines   ? GL_LINES
                                                               : GL_POINTS;
-        glDrawArrays(mode, static_cast<GLint>(b.first), static_cast<GLsizei>(b.count));
+        glDrawElements(mode, static_cast<GLsizei>(b.count), GL_UNSIGNED_INT,
+                       reinterpret_cast<void*>(static_cast<std::uintptr_t>(b.first) * sizeof(std::uint32_t)));
     };
     // Plain solid faces first: the textured walls stand behind everything else,
     // and a software rasteriser skips what the depth test already hides instead
