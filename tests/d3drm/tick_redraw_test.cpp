@@ -202,9 +202,19 @@ TEST_F(TickRedrawTest, ALongRunOfChangesShowsWhatAFreshDrawShows) {
     });
     Step("camera turned", true, [&] { camera->SetOrientation(scene, 0.15f, 0, 1, 0, 1, 0); });
     Step("camera rolled", true, [&] { camera->SetOrientation(scene, 0, 0, 1, s, c, 0); });
-    Step("camera moved aside", true, [&] { camera->SetPosition(scene, 3, 0, 2); });
+    // Each slide along one axis alone turns some face to the eye that was not.
+    Step("camera slid along x alone", true, [&] { camera->SetPosition(scene, 3, 0, 0); });
+    Step("camera slid along y alone", true, [&] { camera->SetPosition(scene, 3, 3.5f, 0); });
+    Step("camera looking along +x", true, [&] {
+        camera->SetPosition(scene, -7, 2.5f, 9);
+        camera->SetOrientation(scene, 1, 0, 0, 0, 1, 0);
+    });
+    Step("camera slid along z alone", true, [&] { camera->SetPosition(scene, -7, 2.5f, 10.5f); });
     Step("wireframe from aside", true, [&] { Both([](auto*, auto* d) { d->SetQuality(D3DRMRENDER_WIREFRAME); }); });
-    Step("camera back", true, [&] { camera->SetPosition(scene, 0, 0, 0); });
+    Step("camera back", true, [&] {
+        camera->SetPosition(scene, 0, 0, 0);
+        camera->SetOrientation(scene, 0, 0, 1, 0, 1, 0);
+    });
 }
 
 TEST_F(TickRedrawTest, SettingWhatIsAlreadyThereDrawsNothing) {
