@@ -17,6 +17,14 @@ D3DRMRENDERQUALITY EffectiveQuality(D3DRMRENDERQUALITY mesh, D3DRMRENDERQUALITY 
 }
 
 void SceneCollector::Collect(Frame* top, Vec3 eye, D3DRMRENDERQUALITY deviceQuality, DrawList& out) {
+    // Nothing anywhere changed since this list was brought up to date: not
+    // even the walk is needed (a paint, or a device drawn by other hands).
+    if (list_ == &out && top == top_ && collectedAt_ == ChangeCount() && deviceQuality == deviceQuality_ &&
+        eyeKnown_ && eye.x == eye_.x && eye.y == eye_.y && eye.z == eye_.z) {
+        return;
+    }
+    top_ = top;
+    collectedAt_ = ChangeCount();
     deviceQuality_ = deviceQuality;
     ambient_[0] = ambient_[1] = ambient_[2] = 0;
     lights_.clear();

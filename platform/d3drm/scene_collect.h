@@ -82,6 +82,8 @@ private:
     std::vector<Instance> instances_;  // in the order of the tree
     std::vector<Bucket> buckets_;
     const DrawList* list_ = nullptr;  // the list the instances describe
+    const Frame* top_ = nullptr;
+    std::uint64_t collectedAt_ = 0;   // the change count it was brought up to date at
     std::vector<FaceSpan> faces_;     // of every instance, in its order
     std::vector<DrawVertex> made_;    // kept between pictures, so no allocation once warm
     std::vector<FaceSpan> madeFaces_; // vertex offsets within made_
