@@ -133,6 +133,21 @@ struct Builder {
         }
         return count;
     }
+
+    // `count` bricks where GameWindow::FillWithBricks puts them.
+    int Lattice(int count, unsigned colourSeed) {
+        std::srand(colourSeed);
+        if (count <= 0) return 0;
+        const int perAxis = static_cast<int>(std::ceil(std::cbrt(static_cast<double>(count)) - 1e-9));
+        const float spacing = 100.0f / static_cast<float>(perAxis);
+        auto at = [&](int index) { return -50.0f + spacing * (static_cast<float>(index) + 0.5f); };
+        for (int i = 0; i < count; ++i) {
+            const int r1 = std::rand();
+            const int r2 = std::rand();
+            Cube({at(i % perAxis), at(i / perAxis % perAxis), at(i / (perAxis * perAxis))}, 3.0f, BrickColor(r1, r2));
+        }
+        return count;
+    }
 };
 
 const char* kVertexShader = R"(#version 330 core
@@ -199,7 +214,7 @@ void ClipMatrix(int width, int height, float m[16]) {
 
 }  // namespace
 
-bool BareScene::Open(int width, int height, int x, int y, unsigned colourSeed) {
+bool BareScene::Open(int width, int height, int x, int y, unsigned colourSeed, int latticeBricks) {
     Close();
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -220,7 +235,7 @@ bool BareScene::Open(int width, int height, int x, int y, unsigned colourSeed) {
     SDL_GL_GetDrawableSize(window_, &width_, &height_);
 
     Builder scene;
-    brickCount_ = scene.Shell(colourSeed);
+    brickCount_ = latticeBricks >= 0 ? scene.Lattice(latticeBricks, colourSeed) : scene.Shell(colourSeed);
     scene.Sphere({0, -100, 0}, 2.0f, 10, 0xFFFF0000);
     scene.Court();
     colouredCount_ = static_cast<unsigned>(scene.coloured.size());

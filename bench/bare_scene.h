@@ -21,8 +21,10 @@ public:
     // A window of this client size at (x, y) with its own OpenGL 3.3 context.
     // Restores the platform's context attributes afterwards, so windows made
     // later by the game are made as before. The bricks take their colours as
-    // the game does, from rand seeded with `colourSeed`.
-    bool Open(int width, int height, int x, int y, unsigned colourSeed = 1);
+    // the game does, from rand seeded with `colourSeed`. With `latticeBricks`
+    // at 0 or more, the bricks are that many on the benchmark's lattice
+    // (GameWindow::FillWithBricks) instead of level 2.
+    bool Open(int width, int height, int x, int y, unsigned colourSeed = 1, int latticeBricks = -1);
     void Close();
 
     // One whole frame: clear, draw, swap, and wait for the rasteriser.

@@ -6,6 +6,8 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +19,7 @@
 #include "bench/bare_scene.h"
 #include "bench/game_window.h"
 #include "game/game_state.h"
+#include "platform/d3drm/scene_collect.h"
 #include "scene/ball.h"
 #include "sound/midi_player.h"
 
@@ -25,6 +28,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+
+// Processor time of this thread, which runs the game and issues every OpenGL call.
+double ThreadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
 
 bool smoke = false;
 constexpr unsigned kColourSeed = 12345;
@@ -58,6 +68,17 @@ void FlyInFront(GameView* view) {
     view->ball->SetVelocity(15, 0, 10);
     view->inPlay = true;
     prevCell = CellIndex{-1, -1, -1};
+}
+
+// Where the game's viewport sees from.
+plat::rm::Vec3 EyeOf(GameView* view) {
+    IDirect3DRMFrame* camera = nullptr;
+    D3DVECTOR at{};
+    if (SUCCEEDED(view->viewport->GetCamera(&camera))) {
+        camera->GetPosition(nullptr, &at);
+        camera->Release();
+    }
+    return {at.x, at.y, at.z};
 }
 
 // The level 2 picture through the game against the bare program, frame about
@@ -115,7 +136,13 @@ bool MeasurePlay() {
     FlyInFront(view);
     const int startBricks = view->bricksLeft;
     int slot = 0, bricksHit = 0, frames = 0;
-    double total = 0;
+    double total = 0, processor = 0, collecting = 0;
+    // A second collector on the game's scene does what the device's does for
+    // each picture (walk, redo what changed), timed alone.
+    plat::rm::SceneCollector collector;
+    plat::rm::DrawList list;
+    plat::rm::Frame* scene = plat::rm::AsFrame(view->scene);
+    collector.Collect(scene, EyeOf(view), view->device->GetQuality(), list);
     const int maxFrames = smoke ? 40 : 1500;
     const Clock::time_point start = Clock::now();
     while (frames < maxFrames && (frames < 20 || Seconds(start, Clock::now()) < Budget(15.0))) {
@@ -134,11 +161,17 @@ bool MeasurePlay() {
         const unsigned mx = static_cast<unsigned>(w / 2 + w / 5 * std::cos(angle));
         const unsigned my = static_cast<unsigned>(h / 2 + h / 5 * std::sin(angle));
         const Clock::time_point t0 = Clock::now();
+        const double c0 = ThreadSeconds();
         viewManager.RouteMouseMove(mainWindow, mx, my, 0);
         viewManager.TimerTick();
         viewManager.IdleRender();
+        processor += ThreadSeconds() - c0;
         glFinish();
         total += Seconds(t0, Clock::now());
+        const Clock::time_point k0 = Clock::now();
+        collector.Collect(scene, EyeOf(view), view->device->GetQuality(), list);
+        collecting += Seconds(k0, Clock::now());
+        list.Taken();
         if (hit) {
             bricksHit += 1;
             view->ball->SetPosition(keptPosition.x, keptPosition.y, keptPosition.z);
@@ -151,32 +184,46 @@ bool MeasurePlay() {
     // A figure for frames in which nothing was destroyed would be another figure.
     if (startBricks - view->bricksLeft != bricksHit || !view->inPlay) return Fail("the bricks did not go as planned");
     Result("play_frame_ms", 1000 * total / frames);
+    Result("play_cpu_ms", 1000 * processor / frames);
+    Result("play_collect_us", 1e6 * collecting / frames);
     Result("play_frames", frames);
     Result("play_bricks_destroyed", bricksHit);
     return true;
 }
 
-// The same picture with more and more bricks: how the cost grows.
+// The same picture with more and more bricks: how the cost grows, beside a
+// bare program drawing the same cubes from one static buffer, frame about frame.
 bool MeasureBricks() {
     const int w = 1280, h = 720;
     bench::GameWindow game;
     if (!game.Open(w, h, 0, 0)) return Fail("no game window of " + SizeName(w, h));
     NoteRenderer();
     for (int count : {100, 306, 1000, 3000, 10000}) {
+        std::srand(kColourSeed);
         game.FillWithBricks(count);
+        bench::BareScene bare;
+        if (!bare.Open(w, h, w + 40, 0, kColourSeed, count)) return Fail("no bare OpenGL window");
         for (int i = 0; i < 3; ++i) {
             if (!game.DrawFrame()) return Fail("the game did not draw");
+            bare.DrawFrame();
         }
-        double total = 0;
+        double gameTotal = 0, bareTotal = 0;
         int frames = 0;
         const Clock::time_point start = Clock::now();
-        while (frames < 3 || Seconds(start, Clock::now()) < Budget(4.0)) {
+        while (frames < 3 || Seconds(start, Clock::now()) < Budget(6.0)) {
             const Clock::time_point t0 = Clock::now();
             game.DrawFrame();
-            total += Seconds(t0, Clock::now());
+            const Clock::time_point t1 = Clock::now();
+            bare.DrawFrame();
+            const Clock::time_point t2 = Clock::now();
+            gameTotal += Seconds(t0, t1);
+            bareTotal += Seconds(t1, t2);
             if (++frames % 10 == 0) game.Pump();
         }
-        Result("bricks_" + std::to_string(count) + "_ms", 1000 * total / frames);
+        const std::string name = "bricks_" + std::to_string(count);
+        Result(name + "_ms", 1000 * gameTotal / frames);
+        Result(name + "_bare_ms", 1000 * bareTotal / frames);
+        Result(name + "_ratio", gameTotal / bareTotal);
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "platform/d3drm/d3drm_testing.h"
 
 #include "platform/d3drm/objects.h"
+#include "platform/d3drm/scene_collect.h"
 #include "platform/gl/rm_renderer.h"
 
 namespace plat {
@@ -30,6 +31,14 @@ bool DeviceDrawsToWindow(IDirect3DRMDevice* device) {
 std::uint64_t TickPictureCount(IDirect3DRMDevice* device) {
     auto* d = dynamic_cast<rm::Device*>(device);
     return d ? d->tickPictures_ : 0;
+}
+
+void ForgetKeptScene(IDirect3DRMDevice* device) {
+    auto* d = dynamic_cast<rm::Device*>(device);
+    if (!d) return;
+    delete d->collector_;
+    d->collector_ = new rm::SceneCollector;
+    d->drawList_ = rm::DrawList{};
 }
 
 DWORD DefaultTextureColors(IDirect3DRM* rm) {

@@ -30,6 +30,10 @@ bool DeviceDrawsToWindow(IDirect3DRMDevice* device);
 // How many pictures Tick has drawn on the device.
 std::uint64_t TickPictureCount(IDirect3DRMDevice* device);
 
+// The device's next picture is made from scratch, as a new device's would be:
+// nothing kept from earlier pictures, on the CPU or the GPU.
+void ForgetKeptScene(IDirect3DRMDevice* device);
+
 // The process-wide texture defaults last given to SetDefaultTextureColors and
 // SetDefaultTextureShades (0 for an object that is not ours).
 DWORD DefaultTextureColors(IDirect3DRM* rm);

@@ -88,12 +88,14 @@ HRESULT Viewport::Render(IDirect3DRMFrame* frameInterface) {
     if (!frame) return D3DRMERR_BADOBJECT;
     device_->pictureCurrent_ = false;
     Projection projection = CurrentProjection();
-    device_->collector_->Collect(frame, projection.camera.origin, device_->quality_, device_->drawList_);
+    const Vec3 eye = projection.camera.origin;
+    device_->collector_->Collect(frame, eye, device_->quality_, device_->drawList_);
     float clip[16];
     projection.ClipMatrix(clip);
+    const float eyeAt[3] = {eye.x, eye.y, eye.z};
     bool linear = device_->textureQuality_ != D3DRMTEXTURE_NEAREST && device_->textureQuality_ != D3DRMTEXTURE_MIPNEAREST;
     return gl::DrawViewport(device_->target_, x_, y_, static_cast<int>(width_), static_cast<int>(height_), clip,
-                            device_->drawList_, linear)
+                            eyeAt, device_->drawList_, linear)
                ? D3DRM_OK
                : D3DRMERR_BADDEVICE;
 }

@@ -10,7 +10,7 @@ HRESULT Face::AddVertex(D3DVALUE x, D3DVALUE y, D3DVALUE z) {
     FaceVertex v;
     v.position = {x, y, z};
     vertices_.push_back(v);
-    NoteChange();
+    Touch();
     return D3DRM_OK;
 }
 
@@ -23,7 +23,7 @@ HRESULT Face::GetVertex(DWORD index, D3DVECTOR* position, D3DVECTOR* normal) {
 
 HRESULT Face::SetTextureCoordinates(DWORD vertex, D3DVALUE u, D3DVALUE v) {
     if (vertex >= vertices_.size()) return D3DRMERR_BADVALUE;
-    if (vertices_[vertex].u != u || vertices_[vertex].v != v) NoteChange();
+    if (vertices_[vertex].u != u || vertices_[vertex].v != v) Touch();
     vertices_[vertex].u = u;
     vertices_[vertex].v = v;
     return D3DRM_OK;
@@ -34,6 +34,14 @@ HRESULT Face::GetTextureCoordinates(DWORD vertex, D3DVALUE* u, D3DVALUE* v) {
     *u = vertices_[vertex].u;
     *v = vertices_[vertex].v;
     return D3DRM_OK;
+}
+
+void Face::Touch() {
+    if (owner_) {
+        owner_->Touch();
+    } else {
+        NoteChange();
+    }
 }
 
 Vec3 Face::FaceNormal() const {
@@ -53,7 +61,7 @@ HRESULT Face::GetNormal(D3DVECTOR* normal) {
 }
 
 HRESULT Face::SetColor(D3DCOLOR color) {
-    if (color != color_) NoteChange();
+    if (color != color_) Touch();
     color_ = color;
     return D3DRM_OK;
 }
@@ -73,7 +81,7 @@ HRESULT MeshBuilder::CreateFace(IDirect3DRMFace** out) {
     face->owner_ = this;
     faces_.push_back(face);  // the creation reference goes to the mesh
     face->AddRef();
-    NoteChange();
+    Touch();
     *out = face;
     return D3DRM_OK;
 }
@@ -85,7 +93,7 @@ HRESULT MeshBuilder::AddFace(IDirect3DRMFace* faceInterface) {
     face->owner_ = this;
     face->AddRef();
     faces_.push_back(face);
-    NoteChange();
+    Touch();
     return D3DRM_OK;
 }
 
@@ -98,7 +106,7 @@ HRESULT MeshBuilder::SetColor(D3DCOLOR color) {
 HRESULT MeshBuilder::SetQuality(D3DRMRENDERQUALITY quality) {
     // Only the documented fields; anything else would not name a quality.
     if (quality & ~(D3DRMSHADE_MASK | D3DRMLIGHT_MASK | D3DRMFILL_MASK)) return D3DRMERR_BADVALUE;
-    if (quality != quality_) NoteChange();
+    if (quality != quality_) Touch();
     quality_ = quality;
     return D3DRM_OK;
 }
@@ -106,7 +114,7 @@ HRESULT MeshBuilder::SetQuality(D3DRMRENDERQUALITY quality) {
 HRESULT MeshBuilder::SetTexture(IDirect3DRMTexture* textureInterface) {
     auto* texture = dynamic_cast<Texture*>(textureInterface);
     if (textureInterface && !texture) return D3DRMERR_BADOBJECT;
-    if (texture != texture_) NoteChange();
+    if (texture != texture_) Touch();
     if (texture) texture->AddRef();
     if (texture_) texture_->Release();
     texture_ = texture;
@@ -127,7 +135,7 @@ int MeshBuilder::GetVertexCount() {
 }
 
 HRESULT MeshBuilder::Scale(D3DVALUE sx, D3DVALUE sy, D3DVALUE sz) {
-    if (sx != 1 || sy != 1 || sz != 1) NoteChange();
+    if (sx != 1 || sy != 1 || sz != 1) Touch();
     for (Face* face : faces_) {
         for (FaceVertex& v : face->vertices_) v.position = {v.position.x * sx, v.position.y * sy, v.position.z * sz};
     }
@@ -135,7 +143,7 @@ HRESULT MeshBuilder::Scale(D3DVALUE sx, D3DVALUE sy, D3DVALUE sz) {
 }
 
 HRESULT MeshBuilder::Translate(D3DVALUE tx, D3DVALUE ty, D3DVALUE tz) {
-    if (tx != 0 || ty != 0 || tz != 0) NoteChange();
+    if (tx != 0 || ty != 0 || tz != 0) Touch();
     for (Face* face : faces_) {
         for (FaceVertex& v : face->vertices_) v.position = v.position + Vec3{tx, ty, tz};
     }
@@ -160,7 +168,7 @@ HRESULT MeshBuilder::GenerateNormals() {
         }
     }
     if (corners.empty()) return D3DRM_OK;
-    NoteChange();
+    Touch();
     // Positions equal within a small share of the mesh's size are one point,
     // so a seam built from separately computed angles still shades smoothly.
     float tolerance = std::max(Length(hi - lo) * 1e-5f, 1e-6f);

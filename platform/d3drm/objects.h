@@ -32,6 +32,8 @@ HRESULT CopyName(const std::string& name, bool named, DWORD* size, char* buffer)
 // already there is no change.
 void NoteChange();
 std::uint64_t ChangeCount();
+// A number no other frame or mesh ever had, for caches that outlive an address.
+std::uint64_t NextSerial();
 
 // Name and application data, which every Retained Mode object carries.
 template <class Interface>
@@ -89,6 +91,8 @@ public:
     HRESULT SetColorRGB(D3DVALUE r, D3DVALUE g, D3DVALUE b) override { return SetColor(D3DRGB(r, g, b)); }
     D3DCOLOR GetColor() override { return color_; }
 
+    // Counts a change of the face, and of its mesh's picture.
+    void Touch();
     // The normal out of the face's front (Newell's sum over its edges, so a
     // degenerate first corner does not spoil it); zero for no area.
     Vec3 FaceNormal() const;
@@ -137,6 +141,11 @@ public:
     D3DRMRENDERQUALITY GetQuality() override { return quality_; }
     HRESULT SetTexture(IDirect3DRMTexture* texture) override;
     HRESULT GetTexture(IDirect3DRMTexture** out) override;
+    // Counts a change of what the mesh draws.
+    void Touch() {
+        NoteChange();
+        version_ = ChangeCount();
+    }
     HRESULT SetPerspective(BOOL perspective) override {
         if (perspective_ != (perspective != FALSE)) NoteChange();
         perspective_ = perspective != FALSE;
@@ -154,6 +163,8 @@ public:
     D3DRMRENDERQUALITY quality_ = D3DRMRENDER_GOURAUD;
     Texture* texture_ = nullptr;  // referenced
     bool perspective_ = false;
+    const std::uint64_t serial_ = NextSerial();
+    std::uint64_t version_ = 0;  // changes with everything the mesh draws
 
 protected:
     const char* ClassName() const override { return "Builder"; }
@@ -236,6 +247,7 @@ public:
     D3DCOLOR color_ = 0xFFFFFFFF;
     D3DCOLOR background_ = 0xFF000000;
     std::size_t registryIndex_ = 0;
+    const std::uint64_t serial_ = NextSerial();
 
 protected:
     const char* ClassName() const override { return "Frame"; }

@@ -19,11 +19,13 @@ namespace plat::rm {
 namespace {
 
 std::uint64_t changeCount = 0;
+std::uint64_t serialCount = 0;
 
 }  // namespace
 
 void NoteChange() { ++changeCount; }
 std::uint64_t ChangeCount() { return changeCount; }
+std::uint64_t NextSerial() { return ++serialCount; }
 
 HRESULT RetainedMode::QueryInterface(REFIID riid, void** out) {
     if (!out) return E_POINTER;

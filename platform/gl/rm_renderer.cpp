@@ -18,6 +18,10 @@ struct DeviceTarget {
     bool direct;
     // The window's back buffer holds this device's picture, not yet presented.
     bool unpresented;
+    // The device's draw list as last taken, in the context it was made in.
+    void* bufferContext = nullptr;
+    GLuint vbo = 0, ebo = 0;
+    std::size_t vboCapacity = 0, eboCapacity = 0;
 };
 
 namespace {
@@ -26,11 +30,20 @@ const char* kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 color;
 layout(location = 2) in vec2 uv;
+layout(location = 3) in vec4 plane;
 uniform mat4 clip;
+uniform vec3 eye;
 out vec4 vColor;
 out vec2 vUv;
 void main() {
-    gl_Position = clip * vec4(position, 1.0);
+    // A face seen from behind is not drawn, in any quality: all its corners
+    // go beyond the back plane together. Only faces seen are listed; this
+    // keeps to the same rule and drops vertex 0, where unused room points.
+    if (dot(plane.xyz, eye) - plane.w > 0.0) {
+        gl_Position = clip * vec4(position, 1.0);
+    } else {
+        gl_Position = vec4(0.0, 0.0, 2.0, 1.0);
+    }
     vColor = color;
     vUv = uv;
 }
@@ -63,9 +76,9 @@ struct SpareTarget {
 // What one window's context keeps for as long as the window lives.
 struct ContextResources {
     void* context = nullptr;
-    GLuint program = 0, vao = 0, vbo = 0;
-    GLint clipLocation = -1, useTextureLocation = -1;
-    std::size_t vboCapacity = 0;
+    GLuint program = 0, vao = 0;
+    GLuint pointedAt = 0;  // the buffer the vertex attributes read
+    GLint clipLocation = -1, eyeLocation = -1, useTextureLocation = -1;
     std::unordered_map<std::uint64_t, GlTexture> textures;
     std::vector<std::uint64_t> forgotten;
     std::vector<SpareTarget> spares;
@@ -129,6 +142,7 @@ bool BuildResources(ContextResources& r) {
         return false;
     }
     r.clipLocation = glGetUniformLocation(r.program, "clip");
+    r.eyeLocation = glGetUniformLocation(r.program, "eye");
     r.useTextureLocation = glGetUniformLocation(r.program, "useTexture");
     glUseProgram(r.program);
     glUniform1i(glGetUniformLocation(r.program, "tex"), 0);
@@ -136,18 +150,59 @@ bool BuildResources(ContextResources& r) {
     glDisable(GL_FRAMEBUFFER_SRGB);
 
     glGenVertexArrays(1, &r.vao);
-    glGenBuffers(1, &r.vbo);
     glBindVertexArray(r.vao);
-    glBindBuffer(GL_ARRAY_BUFFER, r.vbo);
+    for (GLuint i = 0; i < 4; ++i) glEnableVertexAttribArray(i);
+    return true;
+}
+
+// Points the vertex attributes at the buffer bound to GL_ARRAY_BUFFER.
+void PointAttributes() {
     const GLsizei stride = sizeof(rm::DrawVertex);
-    glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(rm::DrawVertex, x)));
-    glEnableVertexAttribArray(1);
     glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
                           reinterpret_cast<void*>(offsetof(rm::DrawVertex, r)));
-    glEnableVertexAttribArray(2);
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(rm::DrawVertex, u)));
-    return true;
+    glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(rm::DrawVertex, nx)));
+}
+
+// Brings the buffer bound to `target` up to date with `items`: all of it
+// when told so or grown, else only the ranges that changed.
+template <class Item>
+void Take(GLenum target, std::size_t& capacity, const std::vector<Item>& items, const rm::Changes& changes) {
+    const std::size_t bytes = items.size() * sizeof(Item);
+    if (changes.all || bytes > capacity) {
+        if (bytes > capacity) capacity = bytes + bytes / 2;
+        // Fresh storage, so the upload never waits for the last picture.
+        glBufferData(target, static_cast<GLsizeiptr>(capacity), nullptr, GL_DYNAMIC_DRAW);
+        glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes), items.data());
+        return;
+    }
+    for (const rm::DrawRange& range : changes.ranges) {
+        glBufferSubData(target, static_cast<GLintptr>(range.first * sizeof(Item)),
+                        static_cast<GLsizeiptr>(range.count * sizeof(Item)), items.data() + range.first);
+    }
+}
+
+// Brings the device's buffers up to date with the list: all of it after a
+// new context or a new layout, else only the ranges that changed.
+void TakeList(ContextResources& r, DeviceTarget* t, rm::DrawList& list) {
+    if (t->bufferContext != r.context) {
+        // Any buffer of an older context went with it.
+        t->bufferContext = r.context;
+        t->vboCapacity = t->eboCapacity = 0;
+        glGenBuffers(1, &t->vbo);
+        glGenBuffers(1, &t->ebo);
+        list.vertexChanges.all = list.indexChanges.all = true;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, t->vbo);
+    if (r.pointedAt != t->vbo) {
+        PointAttributes();
+        r.pointedAt = t->vbo;
+    }
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, t->ebo);
+    Take(GL_ARRAY_BUFFER, t->vboCapacity, list.vertices, list.vertexChanges);
+    Take(GL_ELEMENT_ARRAY_BUFFER, t->eboCapacity, list.indices, list.indexChanges);
+    list.Taken();
 }
 
 // Makes the window's context current and returns its resources; null when
@@ -367,6 +422,11 @@ void DestroyDeviceTarget(DeviceTarget* target) {
     // drops the device and builds another one at once.
     if (ContextResources* r = AcquireTarget(target)) {
         if (target->fbo) r->spares.push_back({target->fbo, target->color, target->depth, target->width, target->height});
+        if (target->vbo && target->bufferContext == r->context) {
+            glDeleteBuffers(1, &target->vbo);
+            glDeleteBuffers(1, &target->ebo);
+            if (r->pointedAt == target->vbo) r->pointedAt = 0;
+        }
     } else if (!WindowAlive(target->window, target->windowId)) {
         // The window and its context are gone, and with them every name kept.
         AllResources().erase(target->windowId);
@@ -390,28 +450,22 @@ bool ClearViewport(DeviceTarget* target, int x, int y, int width, int height, st
 }
 
 bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, const float clip[16],
-                  const rm::DrawList& list, bool linearFiltering) {
+                  const float eye[3], rm::DrawList& list, bool linearFiltering) {
     ContextResources* r = AcquireTarget(target);
     if (!r) return false;
-    if (list.vertices.empty()) return true;
+    if (list.batches.empty()) return true;
     if (!PrepareToDraw(*r, target, false)) return false;
     BindRect(target, x, y, width, height);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glDepthMask(GL_TRUE);
-    glDisable(GL_CULL_FACE);  // back faces are already gone
+    glDisable(GL_CULL_FACE);  // back faces are not listed
     glDisable(GL_BLEND);
     glUseProgram(r->program);
     glUniformMatrix4fv(r->clipLocation, 1, GL_TRUE, clip);
+    glUniform3f(r->eyeLocation, eye[0], eye[1], eye[2]);
     glBindVertexArray(r->vao);
-    glBindBuffer(GL_ARRAY_BUFFER, r->vbo);
-    std::size_t bytes = list.vertices.size() * sizeof(rm::DrawVertex);
-    if (bytes > r->vboCapacity) {
-        r->vboCapacity = bytes + bytes / 2;
-    }
-    // Orphan the old storage so the upload never waits for the last picture.
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(r->vboCapacity), nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), list.vertices.data());
+    TakeList(*r, target, list);
 
     glActiveTexture(GL_TEXTURE0);
     GLint filter = linearFiltering ? GL_LINEAR : GL_NEAREST;
@@ -426,7 +480,8 @@ bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, con
         GLenum mode = b.primitive == rm::Primitive::Triangles ? GL_TRIANGLES
                       : b.primitive == rm::Primitive::Lines   ? GL_LINES
                                                               : GL_POINTS;
-        glDrawArrays(mode, static_cast<GLint>(b.first), static_cast<GLsizei>(b.count));
+        glDrawElements(mode, static_cast<GLsizei>(b.count), GL_UNSIGNED_INT,
+                       reinterpret_cast<void*>(static_cast<std::uintptr_t>(b.first) * sizeof(std::uint32_t)));
     };
     // Plain solid faces first: the textured walls stand behind everything else,
     // and a software rasteriser skips what the depth test already hides instead

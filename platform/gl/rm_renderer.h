@@ -24,9 +24,11 @@ bool DrawsToWindow(const DeviceTarget* target);
 
 // Rectangles are in device pixels, top-left origin. Colours 0x00RRGGBB.
 bool ClearViewport(DeviceTarget* target, int x, int y, int width, int height, std::uint32_t rgb);
-// clip: world to clip space for the viewport's rectangle, row-major.
+// clip: world to clip space for the viewport's rectangle, row-major; eye:
+// the camera's place in the world, which decides the faces seen. The device
+// keeps the list's vertices on the GPU and takes only the changed ones.
 bool DrawViewport(DeviceTarget* target, int x, int y, int width, int height, const float clip[16],
-                  const rm::DrawList& list, bool linearFiltering);
+                  const float eye[3], rm::DrawList& list, bool linearFiltering);
 bool PresentDevice(DeviceTarget* target);
 // A device drawing into its window can be read only until Update presents
 // the picture; a read after that fails and moves the device to a framebuffer

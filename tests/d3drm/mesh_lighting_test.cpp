@@ -46,14 +46,26 @@ protected:
         f->AddLight(light);
     }
 
-    const DrawList& Collect(float ex, float ey, float ez, D3DRMRENDERQUALITY device = D3DRMRENDER_FLAT) {
+    // Collects, and lists the vertices drawn in the order drawn: those the
+    // indices name, less any the vertex shader would drop.
+    void Collect(float ex, float ey, float ez, D3DRMRENDERQUALITY device = D3DRMRENDER_FLAT) {
         collector.Collect(rm::AsFrame(scene), {ex, ey, ez}, device, list);
-        return list;
+        drawn.clear();
+        for (const auto& b : list.batches) {
+            for (std::uint32_t i = b.first; i < b.first + b.count; ++i) {
+                const rm::DrawVertex& v = list.vertices[list.indices[i]];
+                if (rm::FacesEye(v, ex, ey, ez)) drawn.push_back(v);
+            }
+        }
     }
 
     std::size_t Count(Primitive p) const {
         std::size_t n = 0;
-        for (const auto& b : list.batches) n += b.primitive == p ? b.count : 0;
+        for (const auto& b : list.batches) {
+            for (std::uint32_t i = b.first; i < b.first + b.count; ++i) {
+                n += b.primitive == p && list.indices[i] != 0 ? 1 : 0;
+            }
+        }
         return n;
     }
 
@@ -62,6 +74,7 @@ protected:
     Ref<IDirect3DRMMeshBuilder> mesh;
     rm::SceneCollector collector;
     DrawList list;
+    std::vector<rm::DrawVertex> drawn;
 };
 
 TEST_F(CollectTest, BackFacesAreDroppedInEveryQuality) {
@@ -92,21 +105,21 @@ TEST_F(CollectTest, FlatLightingFollowsTheFormula) {
     Light(D3DRMLIGHT_DIRECTIONAL, 0.2f, std::sqrt(3.0f), 0, 1);  // 60 degrees: half of it
     Collect(0, 0, 0);
     ASSERT_EQ(Count(Primitive::Triangles), 6u);
-    const rm::DrawVertex& v = list.vertices[0];
+    const rm::DrawVertex& v = drawn[0];
     const float k = 0.2f + 0.5f + 0.1f;
     EXPECT_NEAR(v.r, 200 * k, 1.0);
     EXPECT_NEAR(v.g, 100 * k, 1.0);
     EXPECT_NEAR(v.b, 40 * k, 1.0);
-    for (const auto& w : list.vertices) EXPECT_EQ(w.r, v.r);  // flat: one colour per face
+    for (const auto& w : drawn) EXPECT_EQ(w.r, v.r);  // flat: one colour per face
 
     // Too much light clamps at the mesh's own colour; the frame's colour
     // never reaches the mesh.
     Light(D3DRMLIGHT_AMBIENT, 0.9f);
     scene->SetColor(RGB_MAKE(0, 255, 0));
     Collect(0, 0, 0);
-    EXPECT_EQ(list.vertices[0].r, 200);
-    EXPECT_EQ(list.vertices[0].g, 100);
-    EXPECT_EQ(list.vertices[0].b, 40);
+    EXPECT_EQ(drawn[0].r, 200);
+    EXPECT_EQ(drawn[0].g, 100);
+    EXPECT_EQ(drawn[0].b, 40);
 }
 
 TEST_F(CollectTest, WireframeIsUnlitInTheMeshColour) {
@@ -117,7 +130,7 @@ TEST_F(CollectTest, WireframeIsUnlitInTheMeshColour) {
     Light(D3DRMLIGHT_AMBIENT, 0.5f);
     Collect(0, 0, 0, D3DRMRENDER_GOURAUD);
     ASSERT_EQ(Count(Primitive::Lines), 8u);
-    for (const auto& v : list.vertices) {
+    for (const auto& v : drawn) {
         EXPECT_EQ(v.r, 10);
         EXPECT_EQ(v.g, 20);
         EXPECT_EQ(v.b, 30);
@@ -140,15 +153,15 @@ TEST_F(CollectTest, GouraudLightsEachVertexByItsNormal) {
     // Every vertex is lit by its own normal: those turned to the light are
     // near full white, those turned away black, and colours vary within a face.
     int brightest = 0, darkest = 255;
-    for (const auto& v : list.vertices) {
+    for (const auto& v : drawn) {
         brightest = std::max<int>(brightest, v.r);
         darkest = std::min<int>(darkest, v.r);
     }
     EXPECT_GE(brightest, 245);
     EXPECT_LE(darkest, 10);
     bool variesWithinAFace = false;
-    for (std::size_t i = 0; i + 2 < list.vertices.size(); i += 3) {
-        if (list.vertices[i].r != list.vertices[i + 1].r) variesWithinAFace = true;
+    for (std::size_t i = 0; i + 2 < drawn.size(); i += 3) {
+        if (drawn[i].r != drawn[i + 1].r) variesWithinAFace = true;
     }
     EXPECT_TRUE(variesWithinAFace);
 }

@@ -1,5 +1,7 @@
 // Tick draws a device again only when something it shows has changed, and the
-// picture then left on it is always the one a fresh full draw makes.
+// picture then left on it, made from what the device kept of earlier pictures,
+// is always the one a full draw from scratch makes.
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -80,6 +82,7 @@ protected:
         ASSERT_EQ(rm->Tick(seconds), D3DRM_OK);
         EXPECT_EQ(TickPictureCount(device) - before, changes ? 1u : 0u);
         ASSERT_TRUE(ReadDeviceImage(device, shown));
+        ForgetKeptScene(fresh);
         ASSERT_EQ(freshView->Clear(), D3DRM_OK);
         ASSERT_EQ(freshView->Render(scene), D3DRM_OK);
         std::vector<std::uint32_t> reference;
@@ -140,6 +143,78 @@ TEST_F(TickRedrawTest, EveryKindOfChangeIsDrawnByTheNextTick) {
     Step("camera moved", true, [&] { camera->SetPosition(scene, 0.5f, 0.5f, 0); });
     Step("field", true, [&] { Both([](auto* v, auto*) { v->SetField(0.7f); }); });
     Step("back plane", true, [&] { Both([](auto* v, auto*) { v->SetBack(11); }); });
+}
+
+// What a device keeps between pictures is redone where the scene changed: a
+// row of bricks, each its own mesh, and a ball on a child frame go through
+// moves, turns about each axis, removals, new faces and colours, textures,
+// lights and camera turns, each picture held against one made from scratch.
+TEST_F(TickRedrawTest, ALongRunOfChangesShowsWhatAFreshDrawShows) {
+    constexpr int kBricks = 6;
+    Ref<IDirect3DRMMeshBuilder> bricks[kBricks];
+    Ref<IDirect3DRMFrame> brickFrames[kBricks], arm, hand;
+    for (int i = 0; i < kBricks; ++i) {
+        ASSERT_EQ(rm->CreateMeshBuilder(bricks[i].out()), D3DRM_OK);
+        AddCube(bricks[i], 0.4f);
+        bricks[i]->SetColor(RGB_MAKE(40 * i, 200 - 30 * i, 120));
+        ASSERT_EQ(rm->CreateFrame(scene, brickFrames[i].out()), D3DRM_OK);
+        brickFrames[i]->SetPosition(scene, -3.5f + 1.3f * i, 2.5f, 9);
+        brickFrames[i]->AddVisual(bricks[i]);
+    }
+    ASSERT_EQ(rm->CreateFrame(scene, arm.out()), D3DRM_OK);
+    arm->SetPosition(scene, 2.5f, -1.5f, 9);
+    ASSERT_EQ(rm->CreateFrame(arm, hand.out()), D3DRM_OK);
+    hand->SetPosition(arm, 0, 0, 0);
+    hand->AddVisual(ball);
+    ASSERT_EQ(rm->Tick(0), D3DRM_OK);
+    ASSERT_TRUE(ReadDeviceImage(device, shown));
+
+    const float c = std::cos(0.5f), s = std::sin(0.5f);
+    Step("brick moved", true, [&] { brickFrames[2]->SetPosition(scene, -0.9f, 2.0f, 9); });
+    Step("turned about x", true, [&] { brickFrames[0]->SetOrientation(scene, 0, -s, c, 0, c, s); });
+    Step("turned about y", true, [&] { brickFrames[1]->SetOrientation(scene, s, 0, c, 0, 1, 0); });
+    Step("rolled about z alone", true, [&] { brickFrames[3]->SetOrientation(scene, 0, 0, 1, -s, c, 0); });
+    Step("parent moved", true, [&] { arm->SetPosition(scene, 2.0f, -1.0f, 9); });
+    Step("parent rolled", true, [&] { hand->SetPosition(arm, 0.6f, 0, 0); arm->SetOrientation(scene, 0, 0, 1, s, c, 0); });
+    Step("brick removed", true, [&] { scene->DeleteChild(brickFrames[4]); });
+    Step("moved after a removal", true, [&] { brickFrames[5]->SetPosition(scene, 3.0f, 1.5f, 9); });
+    Step("brick colour", true, [&] { bricks[5]->SetColor(RGB_MAKE(250, 250, 250)); });
+    Step("face colour", true, [&] {
+        Ref<IDirect3DRMFace> front;
+        ASSERT_EQ(GetMeshFace(bricks[2], 1, front.out()), D3DRM_OK);
+        front->SetColor(RGB_MAKE(0, 0, 0));
+    });
+    Step("face added", true, [&] { AddFace(bricks[2], {{-0.2f, -0.2f, -0.6f}, {-0.2f, 0.2f, -0.6f}, {0.2f, 0.2f, -0.6f}}); });
+    Step("brick textured", true, [&] { bricks[0]->SetTexture(texture); });
+    Step("texture painted", true, [&] {
+        Paint(0xFF0000, 0x00FF00);
+        texture->Changed(TRUE, FALSE);
+    });
+    Step("brick put back", true, [&] { scene->AddChild(brickFrames[4]); });
+    Step("most removed", true, [&] {
+        for (int i : {1, 3, 4, 5}) scene->DeleteChild(brickFrames[i]);
+        scene->DeleteChild(arm);
+    });
+    Step("light turned", true, [&] { lightFrame->SetOrientation(scene, -0.5f, 0.4f, 1, 0, 1, 0); });
+    Step("all back", true, [&] {
+        for (int i : {1, 3, 4, 5}) scene->AddChild(brickFrames[i]);
+        scene->AddChild(arm);
+    });
+    Step("camera turned", true, [&] { camera->SetOrientation(scene, 0.15f, 0, 1, 0, 1, 0); });
+    Step("camera rolled", true, [&] { camera->SetOrientation(scene, 0, 0, 1, s, c, 0); });
+    // Each slide along one axis alone turns some face to the eye that was not.
+    Step("camera slid along x alone", true, [&] { camera->SetPosition(scene, 3, 0, 0); });
+    Step("camera slid along y alone", true, [&] { camera->SetPosition(scene, 3, 3.5f, 0); });
+    Step("camera looking along +x", true, [&] {
+        camera->SetPosition(scene, -7, 2.5f, 9);
+        camera->SetOrientation(scene, 1, 0, 0, 0, 1, 0);
+    });
+    Step("camera slid along z alone", true, [&] { camera->SetPosition(scene, -7, 2.5f, 10.5f); });
+    Step("wireframe from aside", true, [&] { Both([](auto*, auto* d) { d->SetQuality(D3DRMRENDER_WIREFRAME); }); });
+    Step("camera back", true, [&] {
+        camera->SetPosition(scene, 0, 0, 0);
+        camera->SetOrientation(scene, 0, 0, 1, 0, 1, 0);
+    });
 }
 
 TEST_F(TickRedrawTest, SettingWhatIsAlreadyThereDrawsNothing) {
