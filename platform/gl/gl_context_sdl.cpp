@@ -18,11 +18,6 @@ std::unordered_map<SDL_Window*, SDL_GLContext>& Contexts() {
 }
 
 
-std::string GlString(GLenum name) {
-    const GLubyte* text = glGetString(name);
-    return text ? reinterpret_cast<const char*>(text) : std::string();
-}
-
 }  // namespace
 
 bool PrepareForWindows() {
@@ -112,11 +107,7 @@ RendererInfo ProbeWithThrowAwayContext() {
                                               SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         if (window) {
             if (SDL_GLContext context = SDL_GL_CreateContext(window)) {
-                info.renderer = GlString(GL_RENDERER);
-                info.vendor = GlString(GL_VENDOR);
-                info.version = GlString(GL_VERSION);
-                info.available = !info.renderer.empty();
-                info.software = IsSoftwareRenderer(info.renderer);
+                info = ReadCurrentRenderer();
                 SDL_GL_MakeCurrent(window, nullptr);
                 SDL_GL_DeleteContext(context);
             }

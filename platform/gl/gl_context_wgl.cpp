@@ -78,11 +78,6 @@ HGLRC CreateCoreContext(HDC dc) {
     return core;
 }
 
-std::string GlString(GLenum name) {
-    const GLubyte* text = glGetString(name);
-    return text ? reinterpret_cast<const char*>(text) : std::string();
-}
-
 LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -174,13 +169,7 @@ RendererInfo ProbeWithThrowAwayContext() {
     HDC dc = ::GetDC(window);
     if (dc && SetWindowPixelFormat(dc)) {
         if (HGLRC context = CreateCoreContext(dc)) {
-            if (wglMakeCurrent(dc, context)) {
-                info.renderer = GlString(GL_RENDERER);
-                info.vendor = GlString(GL_VENDOR);
-                info.version = GlString(GL_VERSION);
-                info.available = !info.renderer.empty();
-                info.software = IsSoftwareRenderer(info.renderer);
-            }
+            if (wglMakeCurrent(dc, context)) info = ReadCurrentRenderer();
             wglMakeCurrent(nullptr, nullptr);
             wglDeleteContext(context);
         }

@@ -1,5 +1,7 @@
 #include "platform/gl/gl_probe.h"
 
+#include <epoxy/gl.h>
+
 #include <algorithm>
 #include <cctype>
 #include <mutex>
@@ -13,7 +15,22 @@ std::string Lowered(std::string text) {
     return text;
 }
 
+std::string GlString(GLenum name) {
+    const GLubyte* text = glGetString(name);
+    return text ? reinterpret_cast<const char*>(text) : std::string();
+}
+
 }  // namespace
+
+RendererInfo ReadCurrentRenderer() {
+    RendererInfo info;
+    info.renderer = GlString(GL_RENDERER);
+    info.vendor = GlString(GL_VENDOR);
+    info.version = GlString(GL_VERSION);
+    info.available = !info.renderer.empty();
+    info.software = IsSoftwareRenderer(info.renderer);
+    return info;
+}
 
 bool IsSoftwareRenderer(const std::string& renderer) {
     const std::string name = Lowered(renderer);

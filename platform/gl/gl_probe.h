@@ -18,6 +18,9 @@ struct RendererInfo {
 // returns the same answer afterwards. Leaves the caller's current context current.
 const RendererInfo& ProbeRenderer();
 
+// What the context current on this thread says of its renderer.
+RendererInfo ReadCurrentRenderer();
+
 // The probe itself, made by each system's context file.
 RendererInfo ProbeWithThrowAwayContext();
 
