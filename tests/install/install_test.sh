@@ -5,15 +5,8 @@ build="$1"
 program="$2"
 [ -x "$program" ] || { echo "the program is not built: $program" >&2; exit 1; }
 
-scratch=$(mktemp -d /tmp/kestrova-install-XXXXXX)
-game=""
-cleanup() {
-  if [ -n "$game" ]; then kill "$game" 2>/dev/null || true; wait "$game" 2>/dev/null || true; fi
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+source "$(dirname "$0")/../support/launcher_check.sh"
+launcher_test_setup install
 
 prefix="$scratch/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -47,28 +40,14 @@ done
 
 # Starts the launcher from elsewhere and reports the game's working directory
 # once the launcher has become the game.
-started_in() {
+started_in_tree() {
   local installed="$1"
   shift
-  (cd /tmp && exec env "$@" "$installed/bin/kestrova") >"$scratch/game.log" 2>&1 &
-  game=$!
-  local cwd=""
-  for _ in $(seq 100); do
-    if [ "$(readlink "/proc/$game/exe" 2>/dev/null)" = "$installed/libexec/kestrova/kestrova" ]; then
-      cwd=$(readlink "/proc/$game/cwd")
-      break
-    fi
-    kill -0 "$game" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill "$game" 2>/dev/null || true
-  wait "$game" 2>/dev/null || true
-  game=""
-  echo "$cwd"
+  started_in "$installed/bin/kestrova" "$installed/libexec/kestrova/kestrova" "$@"
 }
 
 data="$scratch/data with space"
-got=$(started_in "$prefix" XDG_DATA_HOME="$data")
+got=$(started_in_tree "$prefix" XDG_DATA_HOME="$data")
 [ "$got" = "$data/kestrova" ] || fail "with XDG_DATA_HOME the game ran in '$got', not '$data/kestrova'"
 
 # A relative XDG_DATA_HOME is to be ignored; and the tree works wherever it is moved.
@@ -76,9 +55,9 @@ moved="$scratch/moved"
 mv "$prefix" "$moved"
 home="$scratch/home"
 mkdir -p "$home"
-got=$(started_in "$moved" -u XDG_DATA_HOME HOME="$home")
+got=$(started_in_tree "$moved" -u XDG_DATA_HOME HOME="$home")
 [ "$got" = "$home/.local/share/kestrova" ] || fail "without XDG_DATA_HOME the game ran in '$got'"
-got=$(started_in "$moved" XDG_DATA_HOME=relative HOME="$home")
+got=$(started_in_tree "$moved" XDG_DATA_HOME=relative HOME="$home")
 [ "$got" = "$home/.local/share/kestrova" ] || fail "with a relative XDG_DATA_HOME the game ran in '$got'"
 [ -z "$(find "$moved" -name 'Kestrova.res*')" ] || fail "the game wrote into its install tree"
 

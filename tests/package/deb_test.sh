@@ -8,15 +8,8 @@ deb="$1"
 here=$(cd "$(dirname "$0")" && pwd)
 [ -f "$deb" ] || { echo "no package: $deb" >&2; exit 1; }
 
-scratch=$(mktemp -d /tmp/kestrova-deb-XXXXXX)
-game=""
-cleanup() {
-  if [ -n "$game" ]; then kill "$game" 2>/dev/null || true; wait "$game" 2>/dev/null || true; fi
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+source "$here/../support/launcher_check.sh"
+launcher_test_setup deb
 
 version=$(sed -n 's/^project(Kestrova VERSION \([0-9.]*\) .*/\1/p' "$here/../../CMakeLists.txt")
 [ -n "$version" ] || fail "no version in the CMake project"
@@ -55,17 +48,8 @@ grep -qx 'StartupWMClass=Kestrova' "$desktop" || fail "the menu entry names no w
 
 # The menu entry's command from the unpacked tree becomes the game, in the player's data directory.
 data="$scratch/data"
-(cd /tmp && exec env SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$data" "$root/usr/games/kestrova") >"$scratch/game.log" 2>&1 &
-game=$!
-started=""
-for _ in $(seq 100); do
-  if [ "$(readlink "/proc/$game/exe" 2>/dev/null)" = "$program" ]; then
-    started=$(readlink "/proc/$game/cwd")
-    break
-  fi
-  kill -0 "$game" 2>/dev/null || break
-  sleep 0.1
-done
+started=$(started_in "$root/usr/games/kestrova" "$program" SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+  XDG_DATA_HOME="$data")
 [ "$started" = "$data/kestrova" ] || { fail "the launcher did not start the game in $data/kestrova"; cat "$scratch/game.log" >&2; }
 
 [ "$failures" -eq 0 ] || exit 1
