@@ -30,7 +30,12 @@ constexpr unsigned long kMotifMove = 1ul << 2;
 constexpr unsigned long kMotifMinimize = 1ul << 3;
 constexpr unsigned long kMotifMaximize = 1ul << 4;
 constexpr unsigned long kMotifClose = 1ul << 5;
-constexpr unsigned long kMotifAllDecorations = 1ul << 0;
+constexpr unsigned long kMotifBorder = 1ul << 1;
+constexpr unsigned long kMotifResizeHandle = 1ul << 2;
+constexpr unsigned long kMotifTitle = 1ul << 3;
+constexpr unsigned long kMotifMenu = 1ul << 4;
+constexpr unsigned long kMotifMinimizeButton = 1ul << 5;
+constexpr unsigned long kMotifMaximizeButton = 1ul << 6;
 
 void SetAtomProperty(Display* display, ::Window window, const char* property, const char* value) {
     Atom atom = XInternAtom(display, value, False);
@@ -59,11 +64,25 @@ void TellWindowManager(SDL_Window* native, DWORD style) {
 
     if ((style & WS_CAPTION) == WS_CAPTION) {
         if ((style & WS_POPUP) != 0) SetAtomProperty(display, window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG");
-        MotifHints hints{kMotifFunctions | kMotifDecorations, kMotifMove, kMotifAllDecorations, 0, 0};
-        if ((style & WS_THICKFRAME) != 0) hints.functions |= kMotifResize;
-        if ((style & WS_MINIMIZEBOX) != 0) hints.functions |= kMotifMinimize;
-        if ((style & WS_MAXIMIZEBOX) != 0) hints.functions |= kMotifMaximize;
-        if ((style & WS_SYSMENU) != 0) hints.functions |= kMotifClose;
+        // What the frame may do and which buttons it draws, both from the
+        // style: managers differ in which of the two lists they read.
+        MotifHints hints{kMotifFunctions | kMotifDecorations, kMotifMove, kMotifBorder | kMotifTitle, 0, 0};
+        if ((style & WS_THICKFRAME) != 0) {
+            hints.functions |= kMotifResize;
+            hints.decorations |= kMotifResizeHandle;
+        }
+        if ((style & WS_MINIMIZEBOX) != 0) {
+            hints.functions |= kMotifMinimize;
+            hints.decorations |= kMotifMinimizeButton;
+        }
+        if ((style & WS_MAXIMIZEBOX) != 0) {
+            hints.functions |= kMotifMaximize;
+            hints.decorations |= kMotifMaximizeButton;
+        }
+        if ((style & WS_SYSMENU) != 0) {
+            hints.functions |= kMotifClose;
+            hints.decorations |= kMotifMenu;
+        }
         Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
         XChangeProperty(display, window, motif, motif, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&hints),
                         sizeof hints / sizeof(long));

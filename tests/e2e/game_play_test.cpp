@@ -204,8 +204,9 @@ void ExpectADialogOf(const std::string& mainWindow, const std::string& id, const
     EXPECT_EQ(XProperty(id, "_NET_WM_WINDOW_TYPE"), "_NET_WM_WINDOW_TYPE_DIALOG");
     EXPECT_NE(XProperty(id, "_NET_WM_STATE").find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos);
     EXPECT_EQ(XProperty(mainWindow, "_NET_WM_STATE").find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos);
-    // Motif's function flags, functions, decorations: move (4) and close (32) only.
-    EXPECT_EQ(XProperty(id, "_MOTIF_WM_HINTS").rfind("0x3, 0x24, 0x1,", 0), 0u) << XProperty(id, "_MOTIF_WM_HINTS");
+    // Motif's flags, functions (move 4, close 32) and decorations (border 2,
+    // title 8, menu 16): no resize handle, no minimise or maximise button.
+    EXPECT_EQ(XProperty(id, "_MOTIF_WM_HINTS").rfind("0x3, 0x24, 0x1a,", 0), 0u) << XProperty(id, "_MOTIF_WM_HINTS");
     const std::string allowed = XProperty(id, "_NET_WM_ALLOWED_ACTIONS");
     EXPECT_NE(allowed.find("_NET_WM_ACTION_CLOSE"), std::string::npos) << allowed;
     EXPECT_EQ(allowed.find("_NET_WM_ACTION_MAXIMIZE"), std::string::npos) << allowed;
