@@ -18,4 +18,9 @@ inline constexpr const char* kWindowClassName = "Kestrova";
 // where SDL's video driver is not x11.
 void TellWindowManager(SDL_Window* window, DWORD style);
 
+// Keeps the program alive when an event sent to one of its windows finds the
+// window already destroyed, as SDL's wake-ups from other threads can. Call
+// once SDL's video is up; does nothing where its driver is not x11.
+void SurviveSendsToWindowsGone();
+
 }  // namespace plat::win

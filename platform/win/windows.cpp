@@ -128,6 +128,7 @@ bool EnsureSdl() {
     // work where OpenGL does not, so SDL may not put a GL renderer behind it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) return false;
+    SurviveSendsToWindowsGone();
     Uint32 type = SDL_RegisterEvents(1);
     wakeEvent = type == static_cast<Uint32>(-1) ? static_cast<Uint32>(SDL_USEREVENT) : type;
     ready = true;
