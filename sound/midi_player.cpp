@@ -14,8 +14,16 @@ bool MidiPlayer::Open() {
     // Opening again would leak the stream and both buffers of the first open.
     if (stream || buffers[0] || buffers[1]) Close();
     deviceId = MIDI_MAPPER;
-    lastResult = midiStreamOpen(&stream, &deviceId, 1, reinterpret_cast<DWORD_PTR>(StreamCallback), 0,
-                                CALLBACK_FUNCTION);
+    // With no device there is nothing to open, and asking anyway is not
+    // harmless: Wine's midiStreamOpen keeps a freed stream in its list when
+    // the device fails to open, and a later open in the process reads it.
+    if (midiOutGetNumDevs() == 0) {
+        stream = nullptr;
+        lastResult = MMSYSERR_NODRIVER;
+    } else {
+        lastResult = midiStreamOpen(&stream, &deviceId, 1, reinterpret_cast<DWORD_PTR>(StreamCallback), 0,
+                                    CALLBACK_FUNCTION);
+    }
     for (int k = 0; k < 2; ++k) {
         buffers[k] = static_cast<char*>(std::malloc(kMidiBufferSize));
         headers[k] = MIDIHDR{};

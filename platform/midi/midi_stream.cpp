@@ -158,6 +158,8 @@ bool HeaderSizeOk(const MIDIHDR* header, UINT size) { return header && size >= s
 
 void SetMidiSinkForTesting(MidiSink* sink) { testSink = sink; }
 
+UINT midiOutGetNumDevs() { return 1; }
+
 MMRESULT midiStreamOpen(HMIDISTRM* handle, UINT* deviceId, DWORD deviceCount, DWORD_PTR callback,
                         DWORD_PTR instance, DWORD flags) {
     if (!handle || !deviceId || deviceCount != 1) return MMSYSERR_INVALPARAM;

@@ -76,6 +76,9 @@ struct MIDIEVENT {
 using MIDICALLBACK = void (*)(HMIDIOUT handle, UINT message, DWORD_PTR instance, DWORD_PTR param1,
                               DWORD_PTR param2);
 
+// The one device here is the synthesiser; whether it can play (a sound font
+// found, an audio output) shows when a stream is opened.
+UINT midiOutGetNumDevs();
 MMRESULT midiStreamOpen(HMIDISTRM* stream, UINT* deviceId, DWORD deviceCount, DWORD_PTR callback,
                         DWORD_PTR instance, DWORD flags);
 MMRESULT midiStreamClose(HMIDISTRM stream);
