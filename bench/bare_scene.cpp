@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "bench/brick_lattice.h"
 #include "game/game_view.h"
 #include "platform/gl/gl_context.h"
 
@@ -138,13 +139,11 @@ struct Builder {
     int Lattice(int count, unsigned colourSeed) {
         std::srand(colourSeed);
         if (count <= 0) return 0;
-        const int perAxis = static_cast<int>(std::ceil(std::cbrt(static_cast<double>(count)) - 1e-9));
-        const float spacing = 100.0f / static_cast<float>(perAxis);
-        auto at = [&](int index) { return -50.0f + spacing * (static_cast<float>(index) + 0.5f); };
+        const BrickLattice lattice(count);
         for (int i = 0; i < count; ++i) {
             const int r1 = std::rand();
             const int r2 = std::rand();
-            Cube({at(i % perAxis), at(i / perAxis % perAxis), at(i / (perAxis * perAxis))}, 3.0f, BrickColor(r1, r2));
+            Cube(lattice.At(i), 3.0f, BrickColor(r1, r2));
         }
         return count;
     }

@@ -36,19 +36,26 @@ peak_mb() { awk '/^VmHWM:/ {printf "%.1f", $2 / 1024}' "/proc/$pid/status"; }
 # The pointer rests outside where the window will open: no motion reaches the game.
 xdotool mousemove 0 0
 
+# Starts program $2 in directory $1 with the shim preloaded, which writes
+# $1/first-picture; the program's output goes to $1/log and $! is its process.
+start_timed() {
+  (
+    cd "$1"
+    export LD_PRELOAD="$shim" KESTROVA_FIRST_PICTURE="$1/first-picture"
+    # The launcher's clock just before exec: the shim subtracts it.
+    local stamp="${EPOCHREALTIME:-}"
+    if [ -n "$stamp" ]; then stamp="${stamp/./}"; else stamp="$(date +%s%6N)"; fi
+    export KESTROVA_EXEC_US="$stamp"
+    exec "$2"
+  ) >"$1/log" 2>&1 &
+}
+
 # Milliseconds from exec to the first picture of program $1, timed by the shim,
 # which both programs carry alike; the program is ended after it.
 first_picture_ms() {
-  local d p stamp
+  local d p
   d="$(mktemp -d)"
-  (
-    cd "$d"
-    export LD_PRELOAD="$shim" KESTROVA_FIRST_PICTURE="$d/first-picture"
-    stamp="${EPOCHREALTIME:-}"
-    if [ -n "$stamp" ]; then stamp="${stamp/./}"; else stamp="$(date +%s%6N)"; fi
-    export KESTROVA_EXEC_US="$stamp"
-    exec "$1"
-  ) >"$d/log" 2>&1 &
+  start_timed "$d" "$1"
   p=$!
   for _ in $(seq 1 1500); do
     [ -s "$d/first-picture" ] && break
@@ -79,15 +86,7 @@ if [ -n "$g" ] && [ -n "$m" ]; then
   awk -v g="$g" -v m="$m" 'BEGIN { printf "RESULT startup_ratio %.3f\n", g / m }'
 fi
 
-(
-  cd "$dir"
-  export LD_PRELOAD="$shim" KESTROVA_FIRST_PICTURE="$dir/first-picture"
-  # The launcher's clock just before exec: the shim subtracts it.
-  stamp="${EPOCHREALTIME:-}"
-  if [ -n "$stamp" ]; then stamp="${stamp/./}"; else stamp="$(date +%s%6N)"; fi
-  export KESTROVA_EXEC_US="$stamp"
-  exec "$exe"
-) >"$dir/log" 2>&1 &
+start_timed "$dir" "$exe"
 pid=$!
 
 for _ in $(seq 1 1500); do

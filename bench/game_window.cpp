@@ -2,11 +2,11 @@
 
 #include <epoxy/gl.h>
 
-#include <cmath>
 #include <cstdlib>
 
 #include "app/main_window.h"
 #include "app/view_manager.h"
+#include "bench/brick_lattice.h"
 #include "render/graphics_startup.h"
 #include "scene/scene_object.h"
 
@@ -70,17 +70,15 @@ void GameWindow::FillWithBricks(int count) {
     ClearBricks();
     for (SceneObject* brick : extraBricks_) delete brick;
     extraBricks_.clear();
-    if (count <= 0) return;
-    const int perAxis = static_cast<int>(std::ceil(std::cbrt(static_cast<double>(count)) - 1e-9));
-    const float spacing = 100.0f / static_cast<float>(perAxis);
-    auto at = [&](int index) { return -50.0f + spacing * (static_cast<float>(index) + 0.5f); };
+    const BrickLattice lattice(count);
     for (int i = 0; i < count; ++i) {
         const int r1 = std::rand();
         const int r2 = std::rand();
         SceneObject* brick = view->CreateBrick(3.0f, BrickColor(r1, r2));
         extraBricks_.push_back(brick);
         brick->SetParentFrame(view->world);
-        brick->SetPosition(at(i % perAxis), at(i / perAxis % perAxis), at(i / (perAxis * perAxis)));
+        const auto at = lattice.At(i);
+        brick->SetPosition(at[0], at[1], at[2]);
     }
 }
 
