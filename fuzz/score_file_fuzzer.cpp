@@ -103,6 +103,7 @@ void RunOne(const uint8_t* data, size_t size) {
     const bool placed = LoadAndPlace();
     const HighScoreTable& t = highScoreTable;
     const FileTable read = TableInFile(file, fileSize);
+    Require(!t.unreadable, "a file that reads was taken as unreadable");
     const int held = read.count;
     Require(t.loadedCount == held, "the loaded count is not the file's");
     Require(t.count >= 0 && t.count <= kMaxRecords, "count outside 0..10");

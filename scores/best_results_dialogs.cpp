@@ -22,6 +22,10 @@ void ShowResults() {
     DialogBoxParamA(instance, MAKEINTRESOURCEA(kResultsDialog), mainWindow, ResultsDialogProc, 0);
 }
 
+void Tell(const char* text) {
+    MessageBoxA(mainWindow, text, "Best results", MB_OK | MB_ICONERROR);
+}
+
 }  // namespace
 
 INT_PTR NameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -61,4 +65,4 @@ INT_PTR ResultsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     }
 }
 
-void ShowBestResults() { RunBestResults(BestResultsDialogs{AskName, ShowResults}); }
+void ShowBestResults() { RunBestResults(BestResultsDialogs{AskName, ShowResults, Tell}); }

@@ -83,17 +83,40 @@ int _getpid() {
 }
 
 namespace plat {
+namespace {
+
+thread_local unsigned long lastError = 0;
+
+// The system's error for errno, as Windows would give it for the same failure.
+int Failed(int error) {
+    errno = error;
+    switch (error) {
+    case ENOENT: lastError = ERROR_FILE_NOT_FOUND; break;
+    case ENOTDIR: lastError = ERROR_PATH_NOT_FOUND; break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: lastError = ERROR_ACCESS_DENIED; break;
+    case EBUSY: lastError = ERROR_SHARING_VIOLATION; break;
+    case EINVAL: lastError = ERROR_INVALID_PARAMETER; break;
+    case EEXIST: lastError = ERROR_ALREADY_EXISTS; break;
+    default: lastError = ERROR_GEN_FAILURE; break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+unsigned long GetLastError() {
+    return lastError;
+}
 
 int MoveFileExA(const char* existing, const char* newName, unsigned long flags) {
     if (!existing || !newName || (flags & ~(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) != 0) {
-        errno = EINVAL;
-        return 0;
+        return Failed(EINVAL);
     }
-    if (!(flags & MOVEFILE_REPLACE_EXISTING) && access(newName, F_OK) == 0) {
-        errno = EEXIST;
-        return 0;
-    }
-    if (std::rename(existing, newName) != 0) return 0;
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) && access(newName, F_OK) == 0) return Failed(EEXIST);
+    if (std::rename(existing, newName) != 0) return Failed(errno);
     if (flags & MOVEFILE_WRITE_THROUGH) {
         // The new name reaches the disk only with its directory.
         const std::string name(newName);

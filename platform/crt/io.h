@@ -30,9 +30,19 @@ namespace plat {
 constexpr unsigned long MOVEFILE_REPLACE_EXISTING = 0x00000001;
 constexpr unsigned long MOVEFILE_WRITE_THROUGH = 0x00000008;
 
+constexpr unsigned long ERROR_FILE_NOT_FOUND = 2;
+constexpr unsigned long ERROR_PATH_NOT_FOUND = 3;
+constexpr unsigned long ERROR_ACCESS_DENIED = 5;
+constexpr unsigned long ERROR_GEN_FAILURE = 31;
+constexpr unsigned long ERROR_SHARING_VIOLATION = 32;
+constexpr unsigned long ERROR_INVALID_PARAMETER = 87;
+constexpr unsigned long ERROR_ALREADY_EXISTS = 183;
+
 // Renames a file, over an existing one only with MOVEFILE_REPLACE_EXISTING.
 // With MOVEFILE_WRITE_THROUGH it returns once the new name is on the disk.
-// Nonzero on success; 0 with errno set.
+// Nonzero on success; 0 with errno and the thread's last error set.
 int MoveFileExA(const char* existing, const char* newName, unsigned long flags);
+// The system error of this thread's last failed system call.
+unsigned long GetLastError();
 
 }  // namespace plat

@@ -94,6 +94,25 @@ TEST_F(BestResultsDialogsTest, AFinishedGameAsksForTheNameStoresItAndShowsTheTab
     EXPECT_EQ(lines[1], "") << "no empty place for the cancelled entry";
 }
 
+// A message box, owned by the main window, and neither dialog.
+TEST_F(BestResultsDialogsTest, ATableThatCannotBeReadIsToldInABoxOverTheMainWindow) {
+    std::filesystem::create_directory(kScoreFileName);
+    finalScore = 300;
+    bool ownerDisabled = false, isDialog = true;
+    SetModalHook([&](HWND box) {
+        ++dialogs;
+        ownerDisabled = !IsWindowEnabled(mainWindow);
+        isDialog = GetDlgItem(box, 1000) || GetDlgItem(box, 1001);
+        Tap(box, SDLK_RETURN);
+    });
+    ShowBestResults();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_FALSE(isDialog);
+    EXPECT_TRUE(std::filesystem::is_directory(kScoreFileName));
+    EXPECT_EQ(finalScore, 300);
+}
+
 TEST_F(BestResultsDialogsTest, AWindowClosedBeforeTheEndShowsNothing) {
     Answer("x", false);
     ShowBestResults();

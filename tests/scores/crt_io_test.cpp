@@ -27,10 +27,12 @@ TEST_F(CrtIoTest, MoveFileReplacesOnlyWhenAsked) {
     Put("old", "old table");
     EXPECT_EQ(plat::MoveFileExA("new", "old", MOVEFILE_WRITE_THROUGH), 0);
     EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(plat::GetLastError(), plat::ERROR_ALREADY_EXISTS);
     EXPECT_EQ(Contents("new"), "new table");
     EXPECT_EQ(Contents("old"), "old table");
     EXPECT_EQ(plat::MoveFileExA("new", "old", 0x2), 0);  // copying across volumes is not offered
     EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(plat::GetLastError(), plat::ERROR_INVALID_PARAMETER);
 
     EXPECT_NE(plat::MoveFileExA("new", "old", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), 0);
     EXPECT_EQ(Contents("old"), "new table");
@@ -40,6 +42,7 @@ TEST_F(CrtIoTest, MoveFileReplacesOnlyWhenAsked) {
     EXPECT_EQ(Contents("fresh"), "new table");
     EXPECT_EQ(plat::MoveFileExA("old", "other", MOVEFILE_REPLACE_EXISTING), 0);
     EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(plat::GetLastError(), plat::ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(CrtIoTest, CreateWriteReadWithTheOldFlags) {
