@@ -51,7 +51,10 @@ protected:
         tableShown = {};
         told.clear();
     }
+    // One close of the game, its boxes counted afresh.
     void Run(int score, const char* name, intptr_t answer = 1) {
+        nameAsked = resultsShown = 0;
+        told.clear();
         finalScore = score;
         nameTyped = name;
         nameAnswer = answer;
@@ -261,7 +264,6 @@ TEST_F(ScoreFileTest, AnUnreadableTableIsLeftAloneAndThePlayerIsTold) {
 
     // The next close with the file readable again goes on as ever.
     std::filesystem::remove(kScoreFileName);
-    told.clear();
     Run(500, "abc");
     EXPECT_EQ(told, "");
     EXPECT_EQ(ReadScoreFile(), TableBytes({{"abc", 500}}));
