@@ -29,6 +29,38 @@ foreach(size 48 128 256)
           RENAME kestrova.png COMPONENT common)
 endforeach()
 
+# What software centres list (AppStream): the version is the project's and the
+# release date that of the changelog's newest entry, so neither is typed twice.
+# The id is reverse DNS on the project's domain; the menu entry keeps its name,
+# which players' panels and favourites already know it by.
+set(KESTROVA_APPSTREAM_ID invalid.kestrova.kestrova)
+# YYYY-MM-DD from the first trailer line (" -- name <mail>  Wed, 09 Dec 2026 ...").
+function(kestrova_release_date changelog out)
+  file(STRINGS ${changelog} trailer REGEX "^ -- " LIMIT_COUNT 1)
+  if(NOT trailer MATCHES ", ([0-9]?[0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+    message(FATAL_ERROR "${changelog}: no date in the newest entry: ${trailer}")
+  endif()
+  set(day ${CMAKE_MATCH_1})
+  set(year ${CMAKE_MATCH_3})
+  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+  list(FIND months ${CMAKE_MATCH_2} month)
+  if(month EQUAL -1)
+    message(FATAL_ERROR "${changelog}: no such month: ${CMAKE_MATCH_2}")
+  endif()
+  math(EXPR month "${month} + 1")
+  string(REGEX REPLACE "^([0-9])$" "0\\1" month ${month})
+  string(REGEX REPLACE "^([0-9])$" "0\\1" day ${day})
+  set(${out} ${year}-${month}-${day} PARENT_SCOPE)
+endfunction()
+kestrova_release_date(${CMAKE_SOURCE_DIR}/packaging/debian/changelog.in KESTROVA_RELEASE_DATE)
+set(KESTROVA_METAINFO ${CMAKE_BINARY_DIR}/packaging/${KESTROVA_APPSTREAM_ID}.metainfo.xml)
+configure_file(packaging/kestrova.metainfo.xml.in ${KESTROVA_METAINFO} @ONLY)
+install(FILES ${KESTROVA_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT common)
+
+# The notices of the libraries and the sound font the game runs on, for both layouts.
+install(FILES packaging/notices/THIRD-PARTY-NOTICES-linux.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrova
+        RENAME THIRD-PARTY-NOTICES COMPONENT common)
+
 # Manual pages and changelogs go compressed, without a time stamp in the header.
 function(kestrova_gzip input output)
   add_custom_command(OUTPUT ${output} COMMAND sh -c "gzip -9n -c '${input}' > '${output}'" DEPENDS ${input} VERBATIM)

@@ -13,7 +13,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool openbox wmctrl x11-utils x11-apps
   clang libclang-rt-dev desktop-file-utils
-  dpkg-dev file lintian
+  dpkg-dev file lintian appstream
 )
 
 missing=()

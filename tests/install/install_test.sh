@@ -28,6 +28,16 @@ else
   fail "no desktop entry"
 fi
 
+# What software centres list, naming the menu entry above.
+if [ -n "$(find "$prefix/share/metainfo" -name '*.metainfo.xml' 2>/dev/null)" ]; then
+  if command -v appstreamcli >/dev/null; then
+    appstreamcli validate-tree --no-net "$prefix" >"$scratch/appstream" 2>&1 ||
+      { fail "appstreamcli validate-tree"; cat "$scratch/appstream" >&2; }
+  fi
+else
+  fail "no AppStream metadata in share/metainfo"
+fi
+
 icons="$prefix/share/icons/hicolor"
 grep -q '<svg' "$icons/scalable/apps/kestrova.svg" 2>/dev/null || fail "no scalable icon"
 for size in 48 128 256; do
