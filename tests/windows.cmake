@@ -8,6 +8,7 @@ kestrova_test(ddraw_object_test SOURCES ddraw/direct_draw_test.cpp)
 kestrova_test(d3drm_scene_tests SOURCES
   d3drm/frame_test.cpp
   d3drm/model_load_test.cpp
+  d3drm/model_apart_win32_test.cpp
   d3drm/mesh_lighting_test.cpp
   d3drm/vector_test.cpp
 )
