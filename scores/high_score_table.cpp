@@ -117,7 +117,6 @@ bool LoadAndPlace() {
     if (gotCount < 0 || got < 0) {
         NoteFailure(std::strerror(readError));
         table.count = 0;
-        std::memset(table.records, 0, sizeof table.records);
         table.unreadable = 1;
         return false;
     }

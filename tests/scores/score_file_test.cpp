@@ -259,11 +259,17 @@ TEST_F(ScoreFileTest, AnUnreadableTableIsLeftAloneAndThePlayerIsTold) {
     Run(500, "abc");
     EXPECT_TRUE(ToldUnreadable(500)) << told;
     EXPECT_TRUE(std::filesystem::is_directory(kScoreFileName));
-    EXPECT_FALSE(SaveScores()) << "a table never read is never written";
     EXPECT_EQ(DirEntries(), std::vector<std::string>{kScoreFileName});
 
-    // The next close with the file readable again goes on as ever.
+    // A table never read is never written, even with a place made by mistake
+    // and nothing in the way.
     std::filesystem::remove(kScoreFileName);
+    highScoreTable.count = 1;
+    highScoreTable.insertPos = 0;
+    EXPECT_FALSE(SaveScores());
+    EXPECT_TRUE(DirEntries().empty());
+
+    // The next close with the file readable again goes on as ever.
     Run(500, "abc");
     EXPECT_EQ(told, "");
     EXPECT_EQ(ReadScoreFile(), TableBytes({{"abc", 500}}));
