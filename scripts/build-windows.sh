@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
-# Builds the Windows program on Debian: installs the MinGW-w64 cross compiler
-# and Wine, builds (once, then from the cache) the libraries Debian has no
+# Builds the Windows program on Debian: installs the MinGW-w64 cross compiler,
+# Wine and NSIS, builds (once, then from the cache) the libraries Debian has no
 # Windows build of, cross-builds into $BUILD_DIR (default: build-windows) and
-# leaves $BUILD_DIR/dist/kestrova-windows-x86_64.zip. Extra arguments go to CMake
+# leaves in $BUILD_DIR/dist the player's zip, kestrova-windows-x86_64.zip, and
+# installer, kestrova-<version>-setup.exe. Extra arguments go to CMake
 # (-DKESTROVA_TESTS=ON builds the tests that run under Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 prefix="$(bash scripts/windows-deps.sh)"
+# CPack makes the installer with NSIS's makensis.
+if ! dpkg-query -W -f='${Status}' nsis 2>/dev/null | grep -q "install ok installed"; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  echo "Installing: nsis"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends nsis
+fi
 build="${BUILD_DIR:-build-windows}"
 # A new recipe means a new prefix; a cache still pointing at the old one would
 # keep its libraries, so it starts afresh.
@@ -19,4 +28,7 @@ cmake -S . -B "$build" -G Ninja \
   -DKESTROVA_WINDOWS_DLLS="$prefix/bin/libepoxy-0.dll" \
   -DKESTROVA_TESTS=OFF -DKESTROVA_BENCH=OFF "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"
-echo "$build/dist/kestrova-windows-x86_64.zip"
+rm -f "$build"/package/kestrova-*-setup.exe "$build"/dist/kestrova-*-setup.exe
+cpack --config "$build/CPackConfig.cmake" >/dev/null
+mv "$build"/package/kestrova-*-setup.exe "$build/dist/"
+ls "$build"/dist/kestrova-windows-x86_64.zip "$build"/dist/kestrova-*-setup.exe

@@ -46,7 +46,12 @@ Program::Program(const std::vector<std::string>& environment, const std::vector<
                  const std::string& program) {
     const std::string path = program.empty() ? KESTROVA_EXE : program;
     char pattern[] = "/tmp/kestrova-e2e-XXXXXX";
-    if (char* dir = mkdtemp(pattern)) directory_ = dir;
+    if (const char* given = std::getenv("KESTROVA_E2E_DIRECTORY"); given && *given) {
+        directory_ = given;
+    } else if (char* dir = mkdtemp(pattern)) {
+        directory_ = dir;
+        ownDirectory_ = true;
+    }
     for (const StartFile& file : files) {
         std::ofstream out(directory_ + "/" + file.name, std::ios::binary);
         out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
@@ -65,7 +70,7 @@ Program::~Program() {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    if (!directory_.empty()) Shell("rm -rf '" + directory_ + "'");
+    if (ownDirectory_) Shell("rm -rf '" + directory_ + "'");
 }
 
 std::string Program::WaitForWindow(const std::string& title, double seconds) {

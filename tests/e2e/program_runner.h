@@ -32,6 +32,8 @@ class Program {
 public:
     // Starts the game (or `program`, when given) in a fresh working directory,
     // with extra NAME=value environment settings and the given files in that directory.
+    // KESTROVA_E2E_DIRECTORY names another (an installed game's results folder,
+    // say), which is used as it is and kept.
     explicit Program(const std::vector<std::string>& environment = {}, const std::vector<StartFile>& files = {},
                      const std::string& program = {});
     ~Program();
@@ -61,6 +63,7 @@ private:
     pid_t pid_ = -1;
     bool reaped_ = false;
     std::string directory_;
+    bool ownDirectory_ = false;
 };
 
 }  // namespace e2e
