@@ -25,5 +25,20 @@ for text in README.txt THIRD-PARTY-NOTICES.txt; do
   [ -s "$unpacked/$text" ] || fail "$text is empty"
 done
 
+# Each part the program carries, with its own licence's words.
+notices="$unpacked/THIRD-PARTY-NOTICES.txt"
+while IFS='|' read -r part words; do
+  grep -qF "$part" "$notices" || fail "the notices name no $part"
+  grep -qF "$words" "$notices" || fail "the notices lack the licence of $part"
+done <<'PARTS'
+libepoxy|Permission is hereby granted, free of charge
+Open Asset Import Library (Assimp)|Neither the name of the assimp team
+UTF8-CPP|Permission is hereby granted, free of charge, to any person or organization
+zlib|This software is provided 'as-is'
+statically|Copyright (c) 2011 mingw-w64 project
+GCC RUNTIME LIBRARY EXCEPTION|Version 3, 29 June 2007
+NSIS|Common Public License version 1.0
+PARTS
+
 [ "$failures" -eq 0 ] || exit 1
 echo "the Windows zip: ok"
