@@ -11,7 +11,7 @@ packages=(
   libfontconfig-dev fonts-liberation fonts-dejavu-core
   libassimp-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool openbox wmctrl x11-utils x11-apps
+  xvfb xauth xdotool openbox wmctrl x11-utils x11-apps x11-xserver-utils
   clang libclang-rt-dev desktop-file-utils
   dpkg-dev file lintian appstream
 )

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -36,8 +37,50 @@ void Click(const std::string& windowId, int x, int y) {
 
 void PressKey(const std::string& keys) { Shell("xdotool key " + keys); }
 
+namespace {
+
+// The characters of UTF-8 text beyond ASCII, each once.
+std::vector<unsigned> LettersBeyondAscii(const std::string& text) {
+    std::vector<unsigned> letters;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        unsigned code = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length && i + k < text.size(); ++k) code = code << 6 | (text[i + k] & 0x3F);
+        if (code >= 0x80 && std::find(letters.begin(), letters.end(), code) == letters.end()) letters.push_back(code);
+        i += length;
+    }
+    return letters;
+}
+
+// xdotool types a letter the keyboard map lacks by binding it to a spare key
+// for that one press; a program that reads the new map late (Wine, under
+// load) then gets the key before its letter, or the letter lost. Bound ahead
+// on keys nobody uses, and given a moment to be read, the letters stay put.
+void MapLetters(const std::string& text) {
+    std::vector<int> spare;
+    std::istringstream map(Shell("xmodmap -pke"));
+    for (std::string line; std::getline(map, line);) {
+        int keycode = 0, end = 0;
+        if (std::sscanf(line.c_str(), "keycode %d =%n", &keycode, &end) == 1 && end > 0 &&
+            line.find_first_not_of(' ', static_cast<std::size_t>(end)) == std::string::npos) {
+            spare.push_back(keycode);
+        }
+    }
+    const std::vector<unsigned> letters = LettersBeyondAscii(text);
+    for (std::size_t k = 0; k < letters.size() && k < spare.size(); ++k) {
+        char keysym[16];
+        std::snprintf(keysym, sizeof keysym, "U%04X", letters[k]);
+        Shell("xmodmap -e 'keycode " + std::to_string(spare[k]) + " = " + keysym + " " + keysym + "'");
+    }
+    if (!letters.empty()) std::this_thread::sleep_for(std::chrono::seconds(1));
+}
+
+}  // namespace
+
 bool TypeText(const std::string& text) {
     if (text.find('\'') != std::string::npos) return false;
+    MapLetters(text);
     Shell("xdotool type --delay 60 -- '" + text + "'");
     return true;
 }
