@@ -4,11 +4,13 @@
 // its controls on its own surface.
 #include <SDL.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "platform/dialogs/dialog_core.h"
+#include "platform/dialogs/dialog_placement.h"
 #include "platform/dialogs/dialog_template.h"
 #include "platform/dialogs/surface_painter.h"
 #include "platform/win/host.h"
@@ -344,6 +346,38 @@ bool RegisterClasses() {
     return true;
 }
 
+dialogs::Box WorkArea(int display) {
+    SDL_Rect r;
+    if (SDL_GetDisplayUsableBounds(display, &r) != 0 && SDL_GetDisplayUsableBounds(0, &r) != 0) r = {0, 0, 1024, 768};
+    return {r.x, r.y, r.w, r.h};
+}
+
+// Where the template puts the hidden dialog. Its frame is the window manager's,
+// known only once it is shown; the same manager frames the owner, so the
+// owner's frame stands in for it. A window on no monitor is kept on the first.
+void PlaceDialog(HWND dialog, const dialogs::DialogTemplate& t, dialogs::BaseUnits base, HWND owner) {
+    SDL_Window* native = NativeWindowOf(dialog);
+    if (!native) return;
+    SDL_Window* ownerNative = NativeWindowOf(owner);
+    dialogs::FrameInsets frame;
+    if (!ownerNative ||
+        SDL_GetWindowBordersSize(ownerNative, &frame.top, &frame.left, &frame.bottom, &frame.right) != 0)
+        frame = {};
+    POINT origin{0, 0};
+    std::optional<POINT> ownerClient;
+    if (ClientToScreen(owner, &origin)) ownerClient = origin;
+    int display = ownerNative ? std::max(0, SDL_GetWindowDisplayIndex(ownerNative)) : 0;
+    dialogs::Box window = dialogs::DialogWindowBox(t, base, frame, ownerClient, WorkArea(display));
+    if (!(t.style & DS_CENTER)) {
+        SDL_Rect box{window.x, window.y, window.w, window.h}, bounds;
+        display = SDL_GetRectDisplayIndex(&box);
+        const bool on = display >= 0 && SDL_GetDisplayBounds(display, &bounds) == 0 && SDL_HasIntersection(&box, &bounds);
+        if (!on) display = 0;
+    }
+    window = dialogs::KeepInWorkArea(window, WorkArea(display));
+    SDL_SetWindowPosition(native, window.x, window.y);
+}
+
 INT_PTR RunDialog(const dialogs::DialogTemplate& t, HWND owner, DLGPROC proc, LPARAM param) {
     if (!RegisterClasses()) return -1;
     auto d = std::make_unique<DialogState>();
@@ -357,6 +391,7 @@ INT_PTR RunDialog(const dialogs::DialogTemplate& t, HWND owner, DLGPROC proc, LP
                                        CW_USEDEFAULT, std::max(1, client.w), std::max(1, client.h), owner, nullptr,
                                        GetModuleHandleA(nullptr), nullptr);
     if (!dialog) return -1;
+    PlaceDialog(dialog, t, base, owner);
     d->hwnd = dialog;
     Running().push_back(d.get());
     // Leaves the list however the dialog ends.

@@ -145,6 +145,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     if (!box) return 0;
     SetWindowLongPtrA(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.get()));
 
+    CentreOverOwner(owner, box);
     ModalSession session = BeginModal(owner, box);
     RunModalLoop(session, [&] { return state->done; });
     EndModal(session);

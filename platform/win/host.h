@@ -20,8 +20,12 @@ void SetModalHook(std::function<void(HWND box)> hook);
 HWND CreatePlainWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                           int width, int height, HWND owner, HMENU menu, HINSTANCE instance, LPVOID param);
 
+// Centres a hidden box over its owner, or over the desktop without a visible
+// one, kept on the desktop: where message boxes open. Dialogs place themselves.
+void CentreOverOwner(HWND owner, HWND box);
+
 // One modal window over its owner: Begin takes the focus from the owner and
-// disables it, shows the box centred over it and gives it the focus; Run
+// disables it, shows the box where it was placed and gives it the focus; Run
 // dispatches messages (the owner's timers and paint included) until done()
 // says so, the box is gone or WM_QUIT arrives (which is posted again for the
 // outer loop); End enables the owner and gives it the focus back. Call End

@@ -21,11 +21,12 @@ void Raise(HWND window) {
     if (SDL_Window* native = NativeWindowOf(window)) SDL_RaiseWindow(native);
 }
 
-// Centred over the owner, or over the desktop without a visible one, and kept
-// on the desktop. Placed while hidden, the box's frame takes the position; the
-// same window manager frames the owner, so the owner's frame extents tell
-// where the box's client area will be.
-void PlaceOverOwner(HWND owner, HWND box) {
+}  // namespace
+
+// Placed while hidden, the box's frame takes the position; the same window
+// manager frames the owner, so the owner's frame extents tell where the box's
+// client area will be.
+void CentreOverOwner(HWND owner, HWND box) {
     SDL_Window* native = NativeWindowOf(box);
     if (!native) return;
     SDL_Window* over = IsWindowVisible(owner) ? NativeWindowOf(owner) : nullptr;
@@ -51,8 +52,6 @@ void PlaceOverOwner(HWND owner, HWND box) {
     SDL_SetWindowPosition(native, x, y);
 }
 
-}  // namespace
-
 void SetModalHook(std::function<void(HWND box)> hook) { Hook() = std::move(hook); }
 
 ModalSession BeginModal(HWND owner, HWND box) {
@@ -62,7 +61,6 @@ ModalSession BeginModal(HWND owner, HWND box) {
     // Disabling the owner takes the focus from it (WM_KILLFOCUS) and drops
     // its input until the box is gone.
     if (session.owner) session.ownerWasEnabled = EnableWindow(session.owner, FALSE) == FALSE;
-    PlaceOverOwner(session.owner, box);
     ShowWindow(box, SW_SHOW);
     Raise(box);
     return session;

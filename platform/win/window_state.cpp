@@ -188,6 +188,23 @@ BOOL GetClientRect(HWND window, RECT* rect) {
     return TRUE;
 }
 
+// A top-level window's client area is where SDL puts its window; a child's is
+// its rectangle in its parent's client area.
+BOOL ClientToScreen(HWND window, POINT* point) {
+    win::Window* w = win::Find(window);
+    if (!w || !point) return FALSE;
+    POINT at = *point;
+    for (; w && !w->native; w = (w->style & WS_CHILD) ? win::Find(w->parent) : nullptr) {
+        at.x += w->rect.left;
+        at.y += w->rect.top;
+    }
+    if (!w) return FALSE;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(w->native, &x, &y);
+    *point = {at.x + x, at.y + y};
+    return TRUE;
+}
+
 LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
     win::Window* w = win::Find(window);
     if (!w) return 0;

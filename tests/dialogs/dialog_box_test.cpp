@@ -235,5 +235,25 @@ TEST_F(DialogBoxTest, TheResultLinesAreDrawnInAFixedPitchFont) {
     EXPECT_EQ(GetFocus(), owner_);
 }
 
+// Without a window manager there is no frame: the window's place is its client area's.
+TEST_F(DialogBoxTest, TheResultsOpenAtTheOwnersClientAreaAndStayOnTheScreen) {
+    SDL_Rect screen{}, seen{};
+    ASSERT_EQ(SDL_GetDisplayUsableBounds(0, &screen), 0);
+    SetModalHook([&](HWND box) {
+        SDL_GetWindowPosition(NativeWindowOf(box), &seen.x, &seen.y);
+        SDL_GetWindowSize(NativeWindowOf(box), &seen.w, &seen.h);
+        Tap(box, SDLK_RETURN);
+    });
+    SDL_SetWindowPosition(NativeWindowOf(owner_), screen.x + 40, screen.y + 30);
+    ASSERT_EQ(Run(kResultsDialog, ResultsProc), IDOK);
+    EXPECT_EQ(std::make_pair(seen.x, seen.y), std::make_pair(screen.x + 40, screen.y + 30)) << "the template says 0, 0";
+
+    // Near the bottom-right corner, the dialog would hang off the screen.
+    SDL_SetWindowPosition(NativeWindowOf(owner_), screen.x + screen.w - 60, screen.y + screen.h - 50);
+    ASSERT_EQ(Run(kResultsDialog, ResultsProc), IDOK);
+    EXPECT_EQ(std::make_pair(seen.x, seen.y),
+              std::make_pair(screen.x + screen.w - seen.w, screen.y + screen.h - seen.h));
+}
+
 }  // namespace
 }  // namespace wintest

@@ -50,6 +50,21 @@ TEST_F(MessageBoxTest, EnterAnswersAndTheOwnerGetsItsFocusBack) {
     EXPECT_GT(back, lost);
 }
 
+TEST_F(MessageBoxTest, TheBoxOpensCentredOverItsOwner) {
+    HWND owner = Owner();
+    SDL_SetWindowPosition(NativeWindowOf(owner), 100, 90);
+    SDL_Rect box{}, over{100, 90, 0, 0};
+    SDL_GetWindowSize(NativeWindowOf(owner), &over.w, &over.h);
+    SetModalHook([&](HWND b) {
+        SDL_GetWindowPosition(NativeWindowOf(b), &box.x, &box.y);
+        SDL_GetWindowSize(NativeWindowOf(b), &box.w, &box.h);
+        PushKey(b, SDLK_RETURN, true);
+    });
+    EXPECT_EQ(MessageBoxA(owner, "Game Over!", "", MB_OK), IDOK);
+    EXPECT_NEAR(box.x + box.w / 2.0, over.x + over.w / 2.0, 1.0);
+    EXPECT_NEAR(box.y + box.h / 2.0, over.y + over.h / 2.0, 1.0);
+}
+
 TEST_F(MessageBoxTest, EscapeAnswersToo) {
     HWND owner = Owner();
     SetModalHook([](HWND box) { PushKey(box, SDLK_ESCAPE, true); });

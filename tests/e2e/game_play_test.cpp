@@ -173,29 +173,55 @@ struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
-// A window's client area on the screen.
+// A window's client area on the screen, as the X server has it (xdotool's
+// place of a framed window counts the frame's offset twice).
 Geometry GeometryOf(const std::string& id) {
     Geometry g;
-    std::istringstream lines(e2e::Shell("xdotool getwindowgeometry --shell " + id));
+    std::istringstream lines(e2e::Shell("xwininfo -id " + id));
     for (std::string line; std::getline(lines, line);) {
-        const auto equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        const std::string key = line.substr(0, equals);
-        const int value = std::atoi(line.c_str() + equals + 1);
-        if (key == "X") g.x = value;
-        if (key == "Y") g.y = value;
-        if (key == "WIDTH") g.width = value;
-        if (key == "HEIGHT") g.height = value;
+        const auto colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        const std::string key = line.substr(line.find_first_not_of(' '), colon - line.find_first_not_of(' '));
+        const int value = std::atoi(line.c_str() + colon + 1);
+        if (key == "Absolute upper-left X") g.x = value;
+        if (key == "Absolute upper-left Y") g.y = value;
+        if (key == "Width") g.width = value;
+        if (key == "Height") g.height = value;
     }
     return g;
 }
+
+// The first numbers of a list such as "1, 1, 20, 5", missing ones 0.
+std::vector<int> Numbers(const std::string& list, std::size_t count) {
+    std::vector<int> numbers(count, 0);
+    std::istringstream in(list);
+    std::string item;
+    for (std::size_t i = 0; i < count && std::getline(in, item, ','); ++i) numbers[i] = std::atoi(item.c_str());
+    return numbers;
+}
+
+// The window with its frame, as the window manager draws it around the client area.
+Geometry FramedGeometryOf(const std::string& id) {
+    const Geometry client = GeometryOf(id);
+    const std::vector<int> frame = Numbers(XProperty(id, "_NET_FRAME_EXTENTS"), 4);  // left, right, top, bottom
+    return {client.x - frame[0], client.y - frame[2], frame[0] + client.width + frame[1],
+            frame[2] + client.height + frame[3]};
+}
+
+Geometry WorkArea() {
+    const std::string line = e2e::Shell("xprop -root _NET_WORKAREA");
+    const std::vector<int> area = Numbers(line.substr(line.find('=') + 1), 4);
+    return {area[0], area[1], area[2], area[3]};
+}
+
+std::string RootWindow() { return e2e::Shell("xwininfo -root | sed -n 's/.*Window id: \\(0x[0-9a-f]*\\).*/\\1/p'"); }
 
 // A box or dialog as the desktop sees it, read from outside with xprop:
 // transient for the main window and a dialog, so the window manager keeps it
 // above; no task-bar entry; the frame offers neither minimise nor maximise
 // (openbox keeps minimise for every dialog, which then takes its owner along,
-// so only what the program asks for is checked there); centred over the main
-// window. With KESTROVA_SAVE_PICTURE set, the whole screen is kept as well.
+// so only what the program asks for is checked there). With
+// KESTROVA_SAVE_PICTURE set, the whole screen is kept as well.
 void ExpectADialogOf(const std::string& mainWindow, const std::string& id, const std::string& tag) {
     SCOPED_TRACE(tag);
     char owner[32];
@@ -212,15 +238,69 @@ void ExpectADialogOf(const std::string& mainWindow, const std::string& id, const
     EXPECT_EQ(allowed.find("_NET_WM_ACTION_MAXIMIZE"), std::string::npos) << allowed;
     EXPECT_EQ(allowed.find("_NET_WM_ACTION_RESIZE"), std::string::npos) << allowed;
 
-    const Geometry box = GeometryOf(id), main = GeometryOf(mainWindow);
-    EXPECT_NEAR(box.x + box.width / 2.0, main.x + main.width / 2.0, 2.0) << "the dialog is not centred across the main window";
-    EXPECT_NEAR(box.y + box.height / 2.0, main.y + main.height / 2.0, 2.0) << "the dialog is not centred down the main window";
-
     if (std::getenv("KESTROVA_SAVE_PICTURE")) {
         Image screen;
-        const std::string root = e2e::Shell("xwininfo -root | sed -n 's/.*Window id: \\(0x[0-9a-f]*\\).*/\\1/p'");
-        if (capture::CaptureWindow(root, screen)) capture::SaveForViewing(screen, tag + "-desktop");
+        if (capture::CaptureWindow(RootWindow(), screen)) capture::SaveForViewing(screen, tag + "-desktop");
     }
+}
+
+// A message box opens centred over the main window.
+void ExpectCentredOver(const std::string& mainWindow, const std::string& id) {
+    const Geometry box = GeometryOf(id), main = GeometryOf(mainWindow);
+    EXPECT_NEAR(box.x + box.width / 2.0, main.x + main.width / 2.0, 2.0) << "the box is not centred across";
+    EXPECT_NEAR(box.y + box.height / 2.0, main.y + main.height / 2.0, 2.0) << "the box is not centred down";
+}
+
+// Both templates say 0, 0: a dialog's client area opens at the top-left of
+// the main window's client area, and the dialog manager then moves the whole
+// window, frame and all, into the work area where it would stick out.
+void ExpectWhereItsTemplatePutsIt(const std::string& mainWindow, const std::string& id, const std::string& tag) {
+    SCOPED_TRACE(tag);
+    const Geometry client = GeometryOf(id), framed = FramedGeometryOf(id), main = GeometryOf(mainWindow);
+    const Geometry work = WorkArea();
+    const int left = client.x - framed.x, top = client.y - framed.y;
+    const int x = std::max(work.x, std::min(main.x - left, work.x + work.width - framed.width)) + left;
+    const int y = std::max(work.y, std::min(main.y - top, work.y + work.height - framed.height)) + top;
+    const std::string mainAt = "; the main window's client area is at " + std::to_string(main.x) + ", " +
+                               std::to_string(main.y);
+    EXPECT_EQ(client.x, x) << "the dialog is not where its template puts it across" << mainAt;
+    EXPECT_EQ(client.y, y) << "the dialog is not where its template puts it down" << mainAt;
+}
+
+// The game's last picture stays beside the results dialog: where the dialog,
+// frame and all, leaves the main window uncovered, the wall's bricks show.
+std::string BricksBesideFault(const Image& screen, const Geometry& main, const Geometry& dialog) {
+    Image picture;
+    picture.width = main.width;
+    picture.height = main.height;
+    for (int y = 0; y < main.height; ++y) {
+        for (int x = 0; x < main.width; ++x) {
+            const int sx = main.x + x, sy = main.y + y;
+            const bool on = sx >= 0 && sy >= 0 && sx < screen.width && sy < screen.height;
+            picture.pixels.push_back(on ? screen.At(sx, sy) : 0);
+        }
+    }
+    const GameScreen game(main.width, main.height);
+    const std::vector<bool> shown = game.BricksShown(picture);
+    const auto covered = [&](Pixel p) {
+        const int sx = main.x + p.x, sy = main.y + p.y;
+        return sx >= dialog.x - 2 && sy >= dialog.y - 2 && sx < dialog.x + dialog.width + 2 &&
+               sy < dialog.y + dialog.height + 2;
+    };
+    int beside = 0, showing = 0;
+    for (int i = 0; i < e2e::kBricks; ++i) {
+        if (covered(game.BrickFront(i)) || covered(game.GapBeside(i))) continue;
+        ++beside;
+        showing += shown[i];
+    }
+    if (beside < e2e::kBricks / 4) {
+        return "the dialog covers the wall: " + std::to_string(beside) + " bricks are beside it";
+    }
+    // A few were hit, and a few look like the court behind them.
+    if (showing * 2 < beside) {
+        return "only " + std::to_string(showing) + " of the " + std::to_string(beside) + " bricks beside it show";
+    }
+    return "";
 }
 
 // What the first picture must show.
@@ -416,13 +496,22 @@ void CloseBox(Program& game, const std::string& box) {
     e2e::PressKey("Return");
 }
 
-// Waits for the results dialog, checks which lines hold text and closes it.
-void ReadAndCloseResults(Program& game, const std::string& tag, std::vector<bool>& lines) {
+// Waits for the results dialog, checks where it is and which lines hold text,
+// sees the bricks left beside it and closes it.
+void ReadAndCloseResults(Program& game, const std::string& mainWindow, const std::string& tag,
+                         std::vector<bool>& lines) {
     const std::string results = game.WaitForWindow("Best results", 30);
     ASSERT_FALSE(results.empty()) << "the results did not appear";
     ASSERT_TRUE(game.WaitForManaged(results, 30));
+    ExpectWhereItsTemplatePutsIt(mainWindow, results, tag + "-results");
     Image image;
     std::string fault;
+    const Geometry main = GeometryOf(mainWindow), dialog = FramedGeometryOf(results);
+    const bool beside = WaitForPicture(RootWindow(), 30, image, fault, [&](const Image& i) {
+        return BricksBesideFault(i, main, dialog);
+    });
+    capture::SaveForViewing(image, tag + "-results-desktop");
+    EXPECT_TRUE(beside) << fault;
     const bool filled = WaitForPicture(results, 30, image, fault, [](const Image& i) {
         return LinesWithText(i)[0] ? "" : "the first line is empty";
     });
@@ -438,13 +527,17 @@ TEST(GamePlay, AWholeGameEndsWithTheNameTypedInTheTableAndItsFile) {
     Program game(SoundEnvironment());
     GameResult result;
     ASSERT_NO_FATAL_FAILURE(PlayUntilGameOver(game, kSoundHeard, "first", result));
-    if (kOurWindowSystem) ExpectADialogOf(result.mainWindow, result.box, "game-over");
+    if (kOurWindowSystem) {
+        ExpectADialogOf(result.mainWindow, result.box, "game-over");
+        ExpectCentredOver(result.mainWindow, result.box);
+    }
     ASSERT_NO_FATAL_FAILURE(CloseBox(game, result.box));
 
     const std::string dialog = game.WaitForWindow("Enter your name", 30);
     ASSERT_FALSE(dialog.empty()) << "no name was asked for";
     ASSERT_TRUE(game.WaitForManaged(dialog, 30));
     if (kOurWindowSystem) ExpectADialogOf(result.mainWindow, dialog, "name");
+    ExpectWhereItsTemplatePutsIt(result.mainWindow, dialog, "name");
     ASSERT_TRUE(game.Activate(dialog, 30));
     const std::string name = "Zoë Kovač";
     ASSERT_TRUE(e2e::TypeText(name));
@@ -455,7 +548,7 @@ TEST(GamePlay, AWholeGameEndsWithTheNameTypedInTheTableAndItsFile) {
     ASSERT_TRUE(game.WaitForManaged(results, 30));
     if (kOurWindowSystem) ExpectADialogOf(result.mainWindow, results, "results");
     std::vector<bool> lines;
-    ASSERT_NO_FATAL_FAILURE(ReadAndCloseResults(game, "first", lines));
+    ASSERT_NO_FATAL_FAILURE(ReadAndCloseResults(game, result.mainWindow, "first", lines));
     EXPECT_EQ(Count(lines), 1) << "one result, on the first line";
     EXPECT_EQ(game.WaitForExit(60), 0);
 
@@ -481,7 +574,7 @@ TEST(GamePlay, AGameBelowAFullTableGoesStraightToTheResultsAndLeavesTheFileAlone
     ASSERT_FALSE(game.WaitForWindow("Best results", 30).empty()) << "the results did not appear";
     EXPECT_FALSE(game.HasWindow("Enter your name"));
     std::vector<bool> lines;
-    ASSERT_NO_FATAL_FAILURE(ReadAndCloseResults(game, "full", lines));
+    ASSERT_NO_FATAL_FAILURE(ReadAndCloseResults(game, result.mainWindow, "full", lines));
     EXPECT_EQ(Count(lines), kTableSize);
     EXPECT_EQ(game.WaitForExit(60), 0);
     EXPECT_EQ(ReadFile(game.directory() + "/Kestrova.res"), table);
