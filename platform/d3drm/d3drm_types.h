@@ -98,9 +98,10 @@ constexpr DWORD RGBA_GETGREEN(D3DCOLOR c) { return (c >> 8) & 0xFF; }
 constexpr DWORD RGBA_GETBLUE(D3DCOLOR c) { return c & 0xFF; }
 
 // Float components from 0 to 1, as the SDK's D3DRGB macros take them
-// (out-of-range values are clamped rather than wrapped).
+// (out-of-range values are clamped rather than wrapped; NaN, which has no
+// place in the range, is 0).
 constexpr DWORD ColorByte(D3DVALUE v) {
-    return v <= 0.0f ? 0u : v >= 1.0f ? 255u : static_cast<DWORD>(v * 255.0f);
+    return !(v > 0.0f) ? 0u : v >= 1.0f ? 255u : static_cast<DWORD>(v * 255.0f);
 }
 constexpr D3DCOLOR D3DRGBA(D3DVALUE r, D3DVALUE g, D3DVALUE b, D3DVALUE a) {
     return RGBA_MAKE(ColorByte(r), ColorByte(g), ColorByte(b), ColorByte(a));

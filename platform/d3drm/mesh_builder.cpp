@@ -218,6 +218,9 @@ HRESULT Light::SetColor(D3DCOLOR color) {
 }
 
 HRESULT Light::SetColorRGB(D3DVALUE r, D3DVALUE g, D3DVALUE b) {
+    r = Intensity(r);
+    g = Intensity(g);
+    b = Intensity(b);
     if (r != r_ || g != g_ || b != b_) NoteChange();
     r_ = r;
     g_ = g;

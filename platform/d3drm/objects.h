@@ -2,6 +2,7 @@
 // files include this; the game sees the interfaces of d3drm.h.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -172,7 +173,11 @@ protected:
 
 class Light final : public ObjectImpl<IDirect3DRMLight> {
 public:
-    Light(D3DRMLIGHTTYPE type, D3DVALUE r, D3DVALUE g, D3DVALUE b) : type_(type), r_(r), g_(g), b_(b) {}
+    Light(D3DRMLIGHTTYPE type, D3DVALUE r, D3DVALUE g, D3DVALUE b)
+        : type_(type), r_(Intensity(r)), g_(Intensity(g)), b_(Intensity(b)) {}
+    // A component that is no number, or an endless one, gives no light: it
+    // would turn every sum it enters, and so the lit colour, into NaN.
+    static D3DVALUE Intensity(D3DVALUE v) { return std::isfinite(v) ? v : 0.0f; }
     HRESULT QueryInterface(REFIID riid, void** out) override { return Answer(riid, out, IID_IDirect3DRMLight); }
     HRESULT SetType(D3DRMLIGHTTYPE type) override;
     D3DRMLIGHTTYPE GetType() override { return type_; }

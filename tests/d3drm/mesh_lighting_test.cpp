@@ -1,6 +1,7 @@
 // Mesh data and the CPU side of drawing: quality resolution, culling, the
 // lighting formula and generated normals, checked by arithmetic.
 #include <cmath>
+#include <limits>
 
 #include "platform/d3drm/objects.h"
 #include "platform/d3drm/scene_collect.h"
@@ -120,6 +121,28 @@ TEST_F(CollectTest, FlatLightingFollowsTheFormula) {
     EXPECT_EQ(drawn[0].r, 200);
     EXPECT_EQ(drawn[0].g, 100);
     EXPECT_EQ(drawn[0].b, 40);
+}
+
+// Colours that are no number, or endless, light nothing and give no NaN to
+// the byte casts of the lit colour, on creation and when set later.
+TEST_F(CollectTest, LightsOfNoNumberGiveNoLight) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    AddSquareFacingMinusZ(mesh, 1);
+    mesh->SetColorRGB(nan, 0.5f, inf);
+    mesh->SetQuality(D3DRMRENDER_FLAT);
+    Hang(0, 0, 5);
+    Light(D3DRMLIGHT_AMBIENT, 0.5f);
+    Light(D3DRMLIGHT_AMBIENT, nan);
+    Light(D3DRMLIGHT_DIRECTIONAL, -inf, 0, 0, 1);
+    Ref<IDirect3DRMLight> later;
+    ASSERT_EQ(root->CreateLightRGB(D3DRMLIGHT_DIRECTIONAL, 0, 0, 0, later.out()), D3DRM_OK);
+    later->SetColorRGB(inf, nan, inf);
+    EXPECT_EQ(later->GetColor(), RGB_MAKE(0, 0, 0));
+    Collect(0, 0, 0);
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn[0].r, 0);
+    EXPECT_NEAR(drawn[0].g, 127 * 0.5, 1.0);
+    EXPECT_NEAR(drawn[0].b, 255 * 0.5, 1.0);
 }
 
 TEST_F(CollectTest, WireframeIsUnlitInTheMeshColour) {
