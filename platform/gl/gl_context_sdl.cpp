@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/gl/gl_probe.h"
+#include "platform/win/first_picture.h"
 #include "platform/win/native_window.h"
 
 namespace plat::gl {
@@ -50,7 +51,10 @@ bool WindowAlive(NativeWindow window, std::uintptr_t key) {
 
 void DrawableSize(NativeWindow window, int& width, int& height) { SDL_GL_GetDrawableSize(window, &width, &height); }
 
-void Present(NativeWindow window) { SDL_GL_SwapWindow(window); }
+void Present(NativeWindow window) {
+    SDL_GL_SwapWindow(window);
+    NoteFirstPicture();
+}
 
 bool ShowsPictures(NativeWindow) {
     const char* driver = SDL_GetCurrentVideoDriver();

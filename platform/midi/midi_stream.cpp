@@ -1,6 +1,7 @@
 // The MIDI mapper's one stream: short messages go straight to the sink; queued
 // buffers are played in time by the stream's own thread, which also makes the
 // MOM_DONE and MOM_POSITIONCB callbacks.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -10,9 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/midi/deferred_sink.h"
 #include "platform/midi/midi_sink.h"
 #include "platform/midi/mmsystem.h"
 #include "platform/midi/synthesiser.h"
+#include "platform/win/first_picture.h"
 
 namespace plat {
 
@@ -23,12 +26,16 @@ using Clock = std::chrono::steady_clock;
 constexpr DWORD kDefaultTempo = 500000;  // microseconds per quarter note
 constexpr DWORD kDefaultDivision = 24;   // ticks per quarter note
 constexpr DWORD kEventWords = 3;
+// A program that shows no picture (or not yet, minimised) still gets its sound.
+constexpr std::chrono::milliseconds kSoundFontWait{1000};
 
 MidiSink* testSink = nullptr;
 
 struct Stream {
-    std::unique_ptr<Synthesiser> synthesiser;
+    // The synthesiser arrives here once the player thread has opened it.
+    DeferredSink synthesiser;
     MidiSink* sink = nullptr;
+    std::atomic<bool> closingSoon{false};
     MIDICALLBACK callback = nullptr;
     DWORD_PTR instance = 0;
 
@@ -59,6 +66,7 @@ struct Stream {
     void Notify(UINT message, DWORD_PTR param1) {
         if (callback) callback(reinterpret_cast<HMIDIOUT>(this), message, instance, param1, 0);
     }
+    void OpenSynthesiser();
     void Run();
 };
 
@@ -78,7 +86,21 @@ DWORD ReadWord(const MIDIHDR* header, DWORD offset) {
     return word;
 }
 
+// Reading the sound font and opening the audio device take longer than
+// everything else before the first picture; they wait for that picture, on
+// this thread, while what the game sends meanwhile is kept.
+void Stream::OpenSynthesiser() {
+    WaitForFirstPicture(kSoundFontWait, [this] { return closingSoon.load(); });
+    if (closingSoon) {
+        synthesiser.Arrive(nullptr);
+        return;
+    }
+    MMRESULT error = MMSYSERR_NOERROR;
+    synthesiser.Arrive(Synthesiser::Open(error));
+}
+
 void Stream::Run() {
+    if (sink == &synthesiser) OpenSynthesiser();
     std::unique_lock<std::mutex> held(lock);
     for (;;) {
         if (closing) return;
@@ -176,10 +198,9 @@ MMRESULT midiStreamOpen(HMIDISTRM* handle, UINT* deviceId, DWORD deviceCount, DW
     if (testSink) {
         stream->sink = testSink;
     } else {
-        MMRESULT error = MMSYSERR_NOERROR;
-        stream->synthesiser = Synthesiser::Open(error);
-        if (!stream->synthesiser) return error;
-        stream->sink = stream->synthesiser.get();
+        // Without a sound font there is nothing to wait for.
+        if (Synthesiser::FindSoundFont().empty()) return MMSYSERR_NODRIVER;
+        stream->sink = &stream->synthesiser;
     }
     if (flags == CALLBACK_FUNCTION) stream->callback = reinterpret_cast<MIDICALLBACK>(callback);
     stream->instance = instance;
@@ -206,6 +227,8 @@ MMRESULT midiStreamClose(HMIDISTRM handle) {
         stream->closing = true;
         stream->wake.notify_all();
     }
+    stream->closingSoon = true;
+    WakeFirstPictureWaiters();
     stream->player.join();
     {
         std::lock_guard<std::mutex> guard(streamsLock);
