@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the icon's PNG sizes for the hicolor theme (the picture of kestrova.svg:
-a red ball in front of coloured bricks) with nothing but the standard library."""
+"""Draws the icon (the picture of kestrova.svg: a red ball in front of coloured
+bricks) with nothing but the standard library: the PNG sizes for the hicolor
+theme and the Windows icon. Run by hand after the picture changes; its output
+is kept in icons/."""
 import math
 import os
 import struct
@@ -25,24 +27,51 @@ def ball_colour(x, y):
     return mix((240, 32, 26), (110, 0, 0), min(1.0, (d - 0.35) / 0.65))
 
 
-def sample(x, y):
+def layout(size):
+    """The bricks as (inside, outside, colour) rectangles and the half width of the
+    ball's outline, in the picture's 256 units. Below 48 pixels the picture's thin
+    mortar and outline would blur into grey: there the bricks lie on whole pixels
+    with one pixel of mortar between them, and the outline is one pixel wide."""
+    if size >= 48:
+        bricks = []
+        for k, colour in enumerate(BRICKS):
+            bx, by = 24 + 72 * (k % 3), 24 + 56 * (k // 3)
+            bricks.append(((bx + 2, by + 2, bx + 62, by + 46), (bx - 2, by - 2, bx + 66, by + 50), colour))
+        return bricks, 2.0
+    unit = 256 / size
+    width = (size - 2 * max(1, round(size / 16)) - 2) // 3
+    height = int(size * 48 / 256 + 0.5)
+    start = (size - (3 * width + 2)) // 2
+    ends = (start + 3 * width + 2, start + 3 * height + 2)
+    bricks = []
+    for k, colour in enumerate(BRICKS):
+        x0, y0 = start + (width + 1) * (k % 3), start + (height + 1) * (k // 3)
+        inside = (x0, y0, x0 + width, y0 + height)
+        # Mortar between bricks only: around the wall the background shows.
+        outside = (max(x0 - 1, start), max(y0 - 1, start), min(x0 + width + 1, ends[0]), min(y0 + height + 1, ends[1]))
+        bricks.append((tuple(v * unit for v in inside), tuple(v * unit for v in outside), colour))
+    return bricks, unit / 2
+
+
+def sample(x, y, bricks, rim):
     """Colour and opacity of the 256-unit picture at (x, y)."""
     r = 28.0  # the rounded corners of the background
     qx, qy = min(max(x, 8 + r), 248 - r), min(max(y, 8 + r), 248 - r)
     if not (8 <= x <= 248 and 8 <= y <= 248) or math.hypot(x - qx, y - qy) > r:
         return (0, 0, 0), 0.0
     distance = math.hypot(x - BALL_CENTRE[0], y - BALL_CENTRE[1])
-    if distance <= BALL_RADIUS + 2:
-        return (OUTLINE if distance > BALL_RADIUS - 2 else ball_colour(x, y)), 1.0
-    for k, colour in enumerate(BRICKS):
-        bx, by = 24 + 72 * (k % 3), 24 + 56 * (k // 3)
-        if bx - 2 <= x <= bx + 66 and by - 2 <= y <= by + 50:
-            inside = bx + 2 <= x <= bx + 62 and by + 2 <= y <= by + 46
-            return (colour if inside else MORTAR), 1.0
+    if distance <= BALL_RADIUS + rim:
+        return (OUTLINE if distance > BALL_RADIUS - rim else ball_colour(x, y)), 1.0
+    for inside, outside, colour in bricks:
+        if outside[0] <= x <= outside[2] and outside[1] <= y <= outside[3]:
+            within = inside[0] <= x <= inside[2] and inside[1] <= y <= inside[3]
+            return (colour if within else MORTAR), 1.0
     return GREEN, 1.0
 
 
 def render(size, grid=4):
+    """RGBA rows from the top, each led by PNG's filter byte."""
+    bricks, rim = layout(size)
     rows = []
     for py in range(size):
         row = bytearray([0])  # no filter
@@ -50,7 +79,8 @@ def render(size, grid=4):
             acc, alpha = [0.0, 0.0, 0.0], 0.0
             for sy in range(grid):
                 for sx in range(grid):
-                    colour, a = sample((px + (sx + 0.5) / grid) * 256 / size, (py + (sy + 0.5) / grid) * 256 / size)
+                    colour, a = sample((px + (sx + 0.5) / grid) * 256 / size, (py + (sy + 0.5) / grid) * 256 / size,
+                                       bricks, rim)
                     alpha += a
                     for i in range(3):
                         acc[i] += colour[i] * a
@@ -67,8 +97,25 @@ def png(size, pixels):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(pixels, 9)) + chunk(b"IEND", b"")
 
 
+def dib(size, pixels):
+    """An icon image as Windows has always read it: a 32-bit BGRA bitmap, rows from
+    the bottom, then the one-bit mask that older Windows draws transparency with."""
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, 0, 0, 0, 0, 0)  # height counts the mask
+    rows = [pixels[y * (4 * size + 1) + 1:(y + 1) * (4 * size + 1)] for y in range(size)]
+    colour, mask = b"", b""
+    for row in reversed(rows):
+        colour += b"".join(bytes([row[i + 2], row[i + 1], row[i], row[i + 3]]) for i in range(0, 4 * size, 4))
+        bits = bytearray((size + 31) // 32 * 4)
+        for x in range(size):
+            if row[4 * x + 3] == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bytes(bits)
+    return header + colour + mask
+
+
 def ico(images):
-    """A Windows icon holding PNG images, as Windows has read them since Vista."""
+    """A Windows icon: the 256-pixel image PNG-compressed, as Windows reads it since
+    Vista; the smaller ones as bitmaps, which every Windows and every tool reads."""
     header = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     entries, data = b"", b""
@@ -82,8 +129,10 @@ def ico(images):
 if __name__ == "__main__":
     out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "icons")
     os.makedirs(out, exist_ok=True)
+    pictures = {size: render(size) for size in (16, 24, 32, 48, 128, 256)}
     for size in (48, 128, 256):
         with open(os.path.join(out, "kestrova-%d.png" % size), "wb") as f:
-            f.write(png(size, render(size)))
+            f.write(png(size, pictures[size]))
     with open(os.path.join(out, "kestrova.ico"), "wb") as f:
-        f.write(ico([(size, png(size, render(size))) for size in (48, 128, 256)]))
+        f.write(ico([(size, dib(size, pictures[size])) for size in (16, 24, 32, 48)] +
+                    [(256, png(256, pictures[256]))]))

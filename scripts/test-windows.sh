@@ -3,8 +3,9 @@
 # the tests under Wine in a private X display: the unit, scene and picture
 # tests through ctest, then whole games of kestrova.exe played end to end by
 # the Linux build's end-to-end test, whose first picture it is also held
-# against; last the installer, installed silently in a Wine prefix of its own,
-# a game played from it and uninstalled.
+# against, and games with the desktop at 100 and 150 %; last the installer,
+# installed silently in a Wine prefix of its own, a game played from it and
+# uninstalled.
 # $BUILD_DIR (default: build-windows) is the Windows build; $LINUX_BUILD_DIR
 # (default: build) the Linux build that drives the end-to-end games.
 set -euo pipefail
@@ -18,8 +19,9 @@ bash scripts/with-display.sh ctest --test-dir "$windows" --no-tests=error --outp
 echo "== kestrova.exe under Wine, end to end =="
 BUILD_DIR="$linux" BUILD_TARGET=e2e_wine_game_test bash scripts/build.sh \
   -DKESTROVA_TESTS=ON -DKESTROVA_WINDOWS_EXE="$PWD/$windows/dist/kestrova/kestrova.exe"
-bash scripts/with-display.sh ctest --test-dir "$linux" --no-tests=error --output-on-failure -R '^e2e_wine_game_test$' \
-  --timeout 900
+cmake --build "$linux" -j"$(nproc)" --target e2e_wine_high_dpi_test
+bash scripts/with-display.sh ctest --test-dir "$linux" --no-tests=error --output-on-failure \
+  -R '^e2e_wine_(game|high_dpi)_test$' --timeout 900
 
 echo "== the installer under Wine =="
 bash scripts/with-display.sh bash tests/install/windows_installer_test.sh "$windows"/dist/kestrova-*-setup.exe \

@@ -38,6 +38,14 @@ kestrova_test(game_tests SOURCES
 )
 set_tests_properties(game_tests PROPERTIES RUN_SERIAL TRUE)
 
+# The program's version, icon and manifest, read back as Windows reads them.
+kestrova_test(app_program_resources_test SOURCES app/program_resources_test.cpp)
+target_compile_definitions(app_program_resources_test PRIVATE KESTROVA_PROGRAM="$<TARGET_FILE:kestrova>"
+  KESTROVA_VERSION="${PROJECT_VERSION}")
+target_link_libraries(app_program_resources_test PRIVATE version)
+add_dependencies(app_program_resources_test kestrova)
+kestrova_test(gl_context_wgl_test SOURCES gl/context_wgl_test.cpp)
+
 # The program's imports, read from the file itself.
 add_test(NAME windows_imports COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:kestrova>
          -P ${CMAKE_CURRENT_SOURCE_DIR}/windows_imports.cmake)

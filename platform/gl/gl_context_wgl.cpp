@@ -78,6 +78,30 @@ HGLRC CreateCoreContext(HDC dc) {
     return core;
 }
 
+// A per-monitor DPI aware program moved to a monitor of another scale is told the
+// rectangle that keeps its window the same size there, and must take it itself.
+// The game's window procedure is shared with Linux, which has no such message:
+// a top-level window that gets a context is subclassed here to take it.
+constexpr char kNextProcProperty[] = "KestrovaNextWindowProc";
+
+LRESULT CALLBACK FollowDpiProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto next = reinterpret_cast<WNDPROC>(GetPropA(window, kNextProcProperty));
+    if (message == WM_DPICHANGED) {
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    if (message == WM_NCDESTROY) RemovePropA(window, kNextProcProperty);
+    return CallWindowProcA(next, window, message, wParam, lParam);
+}
+
+void FollowDpiChanges(HWND window) {
+    if (GetAncestor(window, GA_ROOT) != window || GetPropA(window, kNextProcProperty)) return;
+    SetPropA(window, kNextProcProperty, reinterpret_cast<HANDLE>(GetWindowLongPtrA(window, GWLP_WNDPROC)));
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FollowDpiProc));
+}
+
 LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -138,6 +162,7 @@ bool MakeCurrent(NativeWindow window) {
         if (epoxy_has_wgl_extension(dc, "WGL_EXT_swap_control")) wglSwapIntervalEXT(0);
         SetPropA(window, kContextProperty, context);
         contexts.emplace(window, WindowContext{dc, context});
+        FollowDpiChanges(window);
         return true;
     }
     return wglMakeCurrent(it->second.dc, it->second.context);
