@@ -20,10 +20,20 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program links come from dpkg-shlibdeps; what it loads by
-# name it cannot see: OpenGL, and a General MIDI sound font where the MIDI
+# name it cannot see: OpenGL, the libraries it opens when first needed (the
+# packages that hold them here), and a General MIDI sound font where the MIDI
 # stand-in looks for one.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, timgm6mb-soundfont | fluid-soundfont-gm")
+set(KESTROVA_LATE_PACKAGES "")
+get_property(late_libraries GLOBAL PROPERTY KESTROVA_LATE_LIBRARIES)
+foreach(library ${late_libraries})
+  file(REAL_PATH ${library} file)
+  execute_process(COMMAND dpkg-query -S ${file} OUTPUT_VARIABLE owner RESULT_VARIABLE status ERROR_QUIET)
+  if(status EQUAL 0 AND owner MATCHES "^([^:]+)")
+    string(APPEND KESTROVA_LATE_PACKAGES "${CMAKE_MATCH_1}, ")
+  endif()
+endforeach()
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, ${KESTROVA_LATE_PACKAGES}timgm6mb-soundfont | fluid-soundfont-gm")
 # The faces the dialogs' "MS Sans Serif" and "Courier New" map to.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, fonts-dejavu-core")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -12,9 +12,22 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/d3drm/assimp_calls.h"
 #include "platform/d3drm/model_apart.h"
+#include "platform/win/late_library.h"
 
 namespace plat::rm {
+
+const AssimpCalls* Assimp() {
+    static AssimpCalls calls{};
+    static const bool loaded = LoadLateLibrary(
+        KESTROVA_ASSIMP_SONAME, {{reinterpret_cast<void**>(&calls.aiImportFile), "aiImportFile"},
+                                 {reinterpret_cast<void**>(&calls.aiReleaseImport), "aiReleaseImport"},
+                                 {reinterpret_cast<void**>(&calls.aiGetMaterialColor), "aiGetMaterialColor"},
+                                 {reinterpret_cast<void**>(&calls.aiGetMaterialTexture), "aiGetMaterialTexture"}});
+    return loaded ? &calls : nullptr;
+}
+
 namespace {
 
 // What the reading process may use beyond what it starts with, and how long
@@ -107,6 +120,9 @@ HRESULT CheckFile(const char* path, std::size_t& size) {
 // is read in a child process with a memory limit and a deadline.
 HRESULT ReadModelApart(const char* path, std::size_t fileSize, Model& model) {
     const std::size_t budget = kBaseMemory + std::min(fileSize, kBaseMemory) * kMemoryPerFileByte;
+    // Opened here, not in the child: loading a library after a fork of a
+    // program with threads can wait for ever on a lock no thread will free.
+    if (!Assimp()) return D3DRMERR_BADFILE;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return D3DRMERR_BADALLOC;
     const pid_t child = fork();

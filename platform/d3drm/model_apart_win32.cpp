@@ -14,9 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3drm/assimp_calls.h"
 #include "platform/d3drm/model_apart.h"
 
 namespace plat::rm {
+
+const AssimpCalls* Assimp() {
+    static const AssimpCalls calls{&::aiImportFile, &::aiReleaseImport, &::aiGetMaterialColor, &::aiGetMaterialTexture};
+    return &calls;
+}
+
 namespace {
 
 constexpr char kReaderVariable[] = "KESTROVA_MODEL_READER";

@@ -1,12 +1,12 @@
 // The only file that knows Assimp: a model file into a Model. Numbers are
 // taken as they are; the loader checks every one it uses.
-#include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "platform/d3drm/assimp_calls.h"
 #include "platform/d3drm/model.h"
 
 namespace plat::rm {
@@ -63,14 +63,17 @@ bool ConvertPart(const aiScene& scene, const aiMesh& mesh, ModelPart& part) {
     if (mesh.mMaterialIndex < scene.mNumMaterials && scene.mMaterials[mesh.mMaterialIndex]) {
         const aiMaterial& material = *scene.mMaterials[mesh.mMaterialIndex];
         aiColor4D diffuse;
-        if (material.Get(AI_MATKEY_COLOR_DIFFUSE, diffuse) == AI_SUCCESS) {
+        if (Assimp()->aiGetMaterialColor(&material, AI_MATKEY_COLOR_DIFFUSE, &diffuse) == AI_SUCCESS) {
             part.color[0] = diffuse.r;
             part.color[1] = diffuse.g;
             part.color[2] = diffuse.b;
             part.color[3] = diffuse.a;
         }
         aiString texture;
-        if (material.GetTexture(aiTextureType_DIFFUSE, 0, &texture) == AI_SUCCESS) part.texture = texture.C_Str();
+        if (Assimp()->aiGetMaterialTexture(&material, aiTextureType_DIFFUSE, 0, &texture, nullptr, nullptr, nullptr,
+                                           nullptr, nullptr, nullptr) == AI_SUCCESS) {
+            part.texture = texture.C_Str();
+        }
     }
     return true;
 }
@@ -106,12 +109,21 @@ private:
 
 HRESULT ReadModel(const char* path, Model& out) {
     out = Model{};
-    Assimp::Importer importer;
+    const AssimpCalls* assimp = Assimp();
+    if (!assimp) return D3DRMERR_BADFILE;
     // Assimp hands every format over right-handed, counter-clockwise and
     // with v running up; the platform is left-handed, clockwise, v down.
     // Converting back gives a .x file its own numbers and vertex order.
     const aiScene* scene =
-        importer.ReadFile(path, aiProcess_MakeLeftHanded | aiProcess_FlipWindingOrder | aiProcess_FlipUVs);
+        assimp->aiImportFile(path, aiProcess_MakeLeftHanded | aiProcess_FlipWindingOrder | aiProcess_FlipUVs);
+    // The scene is Assimp's until released, on every way out.
+    struct Release {
+        const AssimpCalls* assimp;
+        const aiScene* scene;
+        ~Release() {
+            if (scene) assimp->aiReleaseImport(scene);
+        }
+    } release{assimp, scene};
     if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) return D3DRMERR_BADFILE;
 
     Reader reader(*scene, out);

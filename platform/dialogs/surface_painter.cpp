@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+
+#include "platform/win/late_library.h"
 
 namespace plat::dialogs {
 namespace {
@@ -38,49 +41,92 @@ void DottedFrame(SDL_Surface* surface, const Box& b, Rgb c) {
     }
 }
 
-bool EnsureTtf() { return TTF_WasInit() > 0 || TTF_Init() == 0; }
+// The fonts' libraries are opened with the first box or dialog: the court
+// needs none of them, and they bring a dozen more with them.
+struct FontLibraries {
+    decltype(&::TTF_WasInit) TTF_WasInit;
+    decltype(&::TTF_Init) TTF_Init;
+    decltype(&::TTF_OpenFont) TTF_OpenFont;
+    decltype(&::TTF_CloseFont) TTF_CloseFont;
+    decltype(&::TTF_SizeUTF8) TTF_SizeUTF8;
+    decltype(&::TTF_FontLineSkip) TTF_FontLineSkip;
+    decltype(&::TTF_RenderUTF8_Blended) TTF_RenderUTF8_Blended;
+    decltype(&::FcInit) FcInit;
+    decltype(&::FcNameParse) FcNameParse;
+    decltype(&::FcPatternAddBool) FcPatternAddBool;
+    decltype(&::FcPatternAddInteger) FcPatternAddInteger;
+    decltype(&::FcConfigSubstitute) FcConfigSubstitute;
+    decltype(&::FcDefaultSubstitute) FcDefaultSubstitute;
+    decltype(&::FcFontMatch) FcFontMatch;
+    decltype(&::FcPatternGetString) FcPatternGetString;
+    decltype(&::FcPatternDestroy) FcPatternDestroy;
+};
+FontLibraries fonts;
+
+#define KESTROVA_FONTS(name) LateSymbol{reinterpret_cast<void**>(&fonts.name), #name}
+
+bool LoadFontLibraries() {
+    static std::once_flag once;
+    static bool loaded = false;
+    std::call_once(once, [] {
+        loaded = LoadLateLibrary(KESTROVA_SDL2_TTF_SONAME,
+                                 {KESTROVA_FONTS(TTF_WasInit), KESTROVA_FONTS(TTF_Init), KESTROVA_FONTS(TTF_OpenFont),
+                                  KESTROVA_FONTS(TTF_CloseFont), KESTROVA_FONTS(TTF_SizeUTF8),
+                                  KESTROVA_FONTS(TTF_FontLineSkip), KESTROVA_FONTS(TTF_RenderUTF8_Blended)}) &&
+                 LoadLateLibrary(KESTROVA_FONTCONFIG_SONAME,
+                                 {KESTROVA_FONTS(FcInit), KESTROVA_FONTS(FcNameParse), KESTROVA_FONTS(FcPatternAddBool),
+                                  KESTROVA_FONTS(FcPatternAddInteger), KESTROVA_FONTS(FcConfigSubstitute),
+                                  KESTROVA_FONTS(FcDefaultSubstitute), KESTROVA_FONTS(FcFontMatch),
+                                  KESTROVA_FONTS(FcPatternGetString), KESTROVA_FONTS(FcPatternDestroy)});
+    });
+    return loaded;
+}
+
+#undef KESTROVA_FONTS
+
+bool EnsureTtf() { return fonts.TTF_WasInit() > 0 || fonts.TTF_Init() == 0; }
 
 }  // namespace
 
 std::string FindFontFile(const std::string& family, bool bold) {
-    if (!FcInit()) return {};
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
+    if (!LoadFontLibraries() || !fonts.FcInit()) return {};
+    FcPattern* pattern = fonts.FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
     if (!pattern) return {};
     // SDL2_ttf needs an outline face; bitmap-only fonts would not open.
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    if (bold) FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_BOLD);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
+    fonts.FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    if (bold) fonts.FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_BOLD);
+    fonts.FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    fonts.FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = fonts.FcFontMatch(nullptr, pattern, &result);
     std::string file;
     FcChar8* path = nullptr;
-    if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path)
+    if (match && fonts.FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path)
         file = reinterpret_cast<const char*>(path);
-    if (match) FcPatternDestroy(match);
-    FcPatternDestroy(pattern);
+    if (match) fonts.FcPatternDestroy(match);
+    fonts.FcPatternDestroy(pattern);
     return file;
 }
 
 std::unique_ptr<Font> Font::Open(const std::string& family, int pixelSize, bool bold) {
     std::string file = FindFontFile(family, bold);
     if (file.empty() || !EnsureTtf()) return nullptr;
-    TTF_Font* font = TTF_OpenFont(file.c_str(), std::max(1, pixelSize));
+    TTF_Font* font = fonts.TTF_OpenFont(file.c_str(), std::max(1, pixelSize));
     if (!font) return nullptr;
     return std::unique_ptr<Font>(new Font(font));
 }
 
-Font::~Font() { TTF_CloseFont(font_); }
+Font::~Font() { fonts.TTF_CloseFont(font_); }
 
 int Font::TextWidth(std::string_view utf8) const {
     if (utf8.empty()) return 0;
     std::string text(utf8);
     int w = 0, h = 0;
-    if (TTF_SizeUTF8(font_, text.c_str(), &w, &h) != 0) return 0;
+    if (fonts.TTF_SizeUTF8(font_, text.c_str(), &w, &h) != 0) return 0;
     return w;
 }
 
-int Font::LineHeight() const { return TTF_FontLineSkip(font_); }
+int Font::LineHeight() const { return fonts.TTF_FontLineSkip(font_); }
 
 void FillBox(SDL_Surface* surface, const Box& box, Rgb color) {
     if (!surface) return;
@@ -90,7 +136,7 @@ void FillBox(SDL_Surface* surface, const Box& box, Rgb color) {
 void DrawText(SDL_Surface* surface, const Font* font, int x, int y, std::string_view utf8, Rgb color) {
     if (!surface || !font || utf8.empty()) return;
     std::string text(utf8);
-    SDL_Surface* rendered = TTF_RenderUTF8_Blended(font->handle(), text.c_str(), SDL_Color{color.r, color.g, color.b, 255});
+    SDL_Surface* rendered = fonts.TTF_RenderUTF8_Blended(font->handle(), text.c_str(), SDL_Color{color.r, color.g, color.b, 255});
     if (!rendered) return;
     SDL_Rect at{x, y, rendered->w, rendered->h};
     SDL_BlitSurface(rendered, nullptr, surface, &at);
