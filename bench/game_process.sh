@@ -69,7 +69,7 @@ first_picture_ms() {
 }
 
 # Started in turn, so a change of load hits both alike; medians.
-starts="${KESTROVA_BENCH_STARTS:-5}"
+starts="${KESTROVA_BENCH_STARTS:-7}"
 game_starts=()
 minimal_starts=()
 for _ in $(seq 1 "$starts"); do

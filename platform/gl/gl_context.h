@@ -47,8 +47,11 @@ void Present(NativeWindow window);
 // Windows, and tests read their pictures back.
 bool ShowsPictures(NativeWindow window);
 
-// Fills the whole drawable with one colour and presents it: the class brush of a
-// window that nothing else draws into, as our Linux window system paints it.
+// Fills the whole drawable with one colour: the class brush of a window, as our
+// Linux window system paints it. The colour is presented by PresentPending at
+// the end of the paint, unless the paint presented a picture of its own, which
+// covers it: a first picture need not wait for a green one before it.
 bool PaintSolid(NativeWindow window, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+void PresentPending(NativeWindow window);
 
 }  // namespace plat::gl

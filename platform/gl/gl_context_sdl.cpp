@@ -5,6 +5,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/gl/gl_probe.h"
 #include "platform/win/first_picture.h"
@@ -18,6 +19,11 @@ std::unordered_map<SDL_Window*, SDL_GLContext>& Contexts() {
     return contexts;
 }
 
+// Windows whose back buffer holds a solid paint not yet presented.
+std::unordered_set<SDL_Window*>& Unpresented() {
+    static std::unordered_set<SDL_Window*> windows;
+    return windows;
+}
 
 }  // namespace
 
@@ -53,6 +59,7 @@ void DrawableSize(NativeWindow window, int& width, int& height) { SDL_GL_GetDraw
 
 void Present(NativeWindow window) {
     SDL_GL_SwapWindow(window);
+    Unpresented().erase(window);
     NoteFirstPicture();
 }
 
@@ -85,6 +92,7 @@ void ReleaseWindow(NativeWindow window) {
     if (SDL_GL_GetCurrentContext() == it->second) SDL_GL_MakeCurrent(window, nullptr);
     SDL_GL_DeleteContext(it->second);
     contexts.erase(it);
+    Unpresented().erase(window);
 }
 
 bool PaintSolid(NativeWindow window, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
@@ -96,8 +104,13 @@ bool PaintSolid(NativeWindow window, std::uint8_t r, std::uint8_t g, std::uint8_
     glDisable(GL_SCISSOR_TEST);
     glClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    SDL_GL_SwapWindow(window);
+    Unpresented().insert(window);
     return true;
+}
+
+void PresentPending(NativeWindow window) {
+    if (Unpresented().erase(window) == 0 || !MakeCurrent(window)) return;
+    SDL_GL_SwapWindow(window);
 }
 
 RendererInfo ProbeWithThrowAwayContext() {

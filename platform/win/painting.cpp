@@ -46,6 +46,9 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
     if (!paint) return FALSE;
     if (paint->hdc) ReleaseDC(window, paint->hdc);
+    // The class brush's colour, if the paint drew nothing over it.
+    win::Window* top = win::Find(win::TopLevelOf(window));
+    if (top && top->opengl && top->native) gl::PresentPending(top->native);
     return TRUE;
 }
 
