@@ -9,10 +9,13 @@
 #include <cstddef>
 #include <cstdlib>
 #include <initializer_list>
+#include <utility>
 
 #include "bench/brick_lattice.h"
 #include "game/game_view.h"
 #include "platform/gl/gl_context.h"
+#include "scene/ball.h"
+#include "scene/digit_display.h"
 
 namespace bench {
 namespace {
@@ -28,8 +31,8 @@ using P3 = std::array<float, 3>;
 using UV = std::array<float, 2>;
 
 // The game's start camera: at (0, -300, 0) looking along +y with +z up, so
-// the camera's x axis (up x dir) is world -x. Field 0.5, front 1, back 2000.
-constexpr float kEyeY = -300.0f, kFront = 1.0f, kBack = 2000.0f, kField = 0.5f;
+// the camera's x axis (up x dir) is world -x. Field 0.5, front 1.
+constexpr float kEyeY = -300.0f, kFront = 1.0f, kBack = kBackPlane, kField = 0.5f;
 
 // Two directional lights and an ambient one, as the game hangs them.
 struct Light {
@@ -39,31 +42,83 @@ struct Light {
 constexpr Light kLights[2] = {{0.5f, {0.5f, 0.7f, -0.5f}}, {1.0f, {-0.5f, -0.5f, -0.5f}}};
 constexpr float kAmbient = 0.5f;
 
+// The shapes as GameView builds them.
+constexpr float kBallRadius = 2.0f, kRacketHalfSize = 10.0f, kBrickHalfSize = 3.0f;
+constexpr float kSegmentLength = 5.0f, kSegmentHalfWidth = 0.5f, kSegmentEndGap = 0.1f;
+
 P3 Normalised(P3 v) {
     const float l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     return {v[0] / l, v[1] / l, v[2] / l};
 }
 
+P3 Cross(P3 a, P3 b) { return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]}; }
+
+// A frame's axes and origin in the world, applied in Retained Mode's order of
+// operations, so the same local corners land on the same world coordinates
+// and the two pictures are rasterised alike.
+struct Place {
+    P3 x{1, 0, 0}, y{0, 1, 0}, z{0, 0, 1}, origin{0, 0, 0};
+
+    static Place At(P3 origin) { return {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, origin}; }
+    // z along `dir` and y along `up`, both unit and at right angles.
+    static Place Turned(P3 origin, P3 dir, P3 up) { return {Cross(up, dir), up, dir, origin}; }
+
+    P3 Apply(P3 p) const {
+        P3 out;
+        for (int i = 0; i < 3; ++i) out[i] = x[i] * p[0] + y[i] * p[1] + z[i] * p[2] + origin[i];
+        return out;
+    }
+};
+
+// Whether segment s of a seven-segment digit is lit for v; values outside
+// 0..9 (remainders of a negative number) show the pattern of 9, as the
+// game's displays do.
+bool SegmentLit(int s, int v) {
+    switch (s) {
+    case 0: return v != 1 && v != 4;
+    case 1: return v != 1 && v != 2 && v != 3 && v != 7;
+    case 2: return v != 5 && v != 6;
+    case 3: return v != 0 && v != 1 && v != 7;
+    case 4: return v == 0 || v == 2 || v == 6 || v == 8;
+    case 5: return v != 2;
+    default: return v != 1 && v != 4 && v != 7;
+    }
+}
+
 struct Builder {
-    std::vector<Vertex> coloured, textured;
+    std::vector<Vertex> coloured, textured, lines;
 
     static Vertex Make(P3 p, P3 n, std::uint32_t argb, UV uv) {
         return {p[0], p[1], p[2], n[0], n[1], n[2], static_cast<std::uint8_t>(argb >> 16),
                 static_cast<std::uint8_t>(argb >> 8), static_cast<std::uint8_t>(argb), 255, uv[0], uv[1]};
     }
 
-    // A flat polygon, fanned into triangles; its normal points out of the side
-    // from which the corners run clockwise.
-    void Face(std::vector<Vertex>& out, std::initializer_list<P3> corners, std::uint32_t argb,
-              std::initializer_list<UV> uv = {}) {
-        std::vector<P3> c(corners);
-        std::vector<UV> t(uv);
-        t.resize(c.size(), UV{0, 0});
+    // The normal of a flat polygon: out of the side from which its corners
+    // run clockwise.
+    static P3 NormalOf(const std::vector<P3>& c) {
         const P3 a{c[1][0] - c[0][0], c[1][1] - c[0][1], c[1][2] - c[0][2]};
         const P3 b{c[2][0] - c[0][0], c[2][1] - c[0][1], c[2][2] - c[0][2]};
-        const P3 n = Normalised({a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]});
+        return Normalised(Cross(a, b));
+    }
+
+    // A flat polygon, fanned into triangles.
+    void Face(std::vector<Vertex>& out, const std::vector<P3>& c, std::uint32_t argb, std::vector<UV> t = {}) {
+        t.resize(c.size(), UV{0, 0});
+        const P3 n = NormalOf(c);
         for (std::size_t i = 1; i + 1 < c.size(); ++i) {
             for (std::size_t k : {std::size_t{0}, i, i + 1}) out.push_back(Make(c[k], n, argb, t[k]));
+        }
+    }
+
+    // A polygon's edges as lines, unlit, and only when its front is towards
+    // the eye: the game leaves out faces seen from behind in wireframe too.
+    // The camera never moves, so that is decided once, here.
+    void Edges(const std::vector<P3>& c, std::uint32_t argb) {
+        const P3 n = NormalOf(c);
+        const float d = n[0] * c[0][0] + n[1] * c[0][1] + n[2] * c[0][2];
+        if (n[1] * kEyeY - d <= 0) return;  // the eye is at (0, kEyeY, 0)
+        for (std::size_t i = 0; i < c.size(); ++i) {
+            for (const P3& p : {c[i], c[(i + 1) % c.size()]}) lines.push_back(Make(p, n, argb, {0, 0}));
         }
     }
 
@@ -99,13 +154,37 @@ struct Builder {
         }
     }
 
-    // The court's walls, reaching forward to y = -150, and the strip along
-    // the floor's near edge.
+    // Five red discs of the ball's radius half a unit inside the walls, each
+    // where the ball's centre projects onto its wall.
+    void Shadows(P3 ball, float r) {
+        const float theta = 0.62831855f;  // a tenth of a turn
+        std::vector<P3> left, right, back, floor, ceiling;
+        for (int m = 1; m <= 10; ++m) {
+            const float c = r * std::cos(m * theta), s = r * std::sin(m * theta);
+            left.push_back({-kShadowPlane, s, -c});
+            right.push_back({kShadowPlane, s, c});
+            back.push_back({c, kShadowPlane, s});
+            floor.push_back({c, s, -kShadowPlane});
+            ceiling.push_back({c, -s, kShadowPlane});
+        }
+        const Place sides = Place::At({0, ball[1], ball[2]}), behind = Place::At({ball[0], 0, ball[2]}),
+                    across = Place::At({ball[0], ball[1], 0});
+        const std::pair<const Place*, std::vector<P3>*> discs[] = {
+            {&sides, &left}, {&sides, &right}, {&behind, &back}, {&across, &floor}, {&across, &ceiling}};
+        for (const auto& [place, corners] : discs) {
+            for (P3& p : *corners) p = place->Apply(p);
+            Face(coloured, *corners, 0xFFFF0000);
+        }
+    }
+
+    // The walls, reaching forward to y = -150, and the strip along the
+    // floor's near edge; the outline's faces are drawn as lines where they
+    // face the eye (from the start camera they turn away).
     void Court() {
         const float x1 = -50, x2 = 50, y0 = -150, y1 = -50, y2 = 50, z1 = -50, z2 = 50;
         const std::uint32_t white = 0xFFFFFFFF;
-        const std::initializer_list<UV> ceiling = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
-        const std::initializer_list<UV> floor = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+        const std::vector<UV> ceiling = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+        const std::vector<UV> floor = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
         Face(textured, {{x1, y0, z2}, {x1, y2, z2}, {x2, y2, z2}, {x2, y0, z2}}, white, ceiling);
         Face(textured, {{x1, y0, z1}, {x2, y0, z1}, {x2, y2, z1}, {x1, y2, z1}}, white, floor);
         Face(textured, {{x1, y0, z1}, {x1, y2, z1}, {x1, y2, z2}, {x1, y0, z2}}, white, ceiling);
@@ -113,6 +192,53 @@ struct Builder {
         Face(textured, {{x1, y2, z1}, {x2, y2, z1}, {x2, y2, z2}, {x1, y2, z2}}, white,
              {{0.1f, 0.5f}, {0.1f, 0.5f}, {0, 0.1f}, {0, 0.1f}});
         Face(textured, {{x1, y1, z1}, {x2, y1, z1}, {x2, y1, z1 + 2}, {x1, y1, z1 + 2}}, white);
+        Edges({{x1, y0, z1}, {x1, y0, z2}, {x1, y2, z2}, {x1, y2, z1}}, white);
+        Edges({{x2, y0, z1}, {x2, y2, z1}, {x2, y2, z2}, {x2, y0, z2}}, white);
+        Edges({{x1, y2, z1}, {x1, y2, z2}, {x2, y2, z2}, {x2, y2, z1}}, white);
+    }
+
+    // A black square outline in the x-z plane of the racket's frame.
+    void Racket(const Place& at) {
+        const float h = kRacketHalfSize;
+        Edges({at.Apply({-h, 0, -h}), at.Apply({h, 0, -h}), at.Apply({h, 0, h}), at.Apply({-h, 0, h})}, 0xFF000000);
+    }
+
+    // `value` in `digitCount` seven-segment digits of flat hexagons, every
+    // segment drawn, lit or not; the display's x runs to the right of the
+    // screen and its y downwards.
+    void Display(const Place& at, int digitCount, float spacing, int value) {
+        const float L = kSegmentLength, T = kSegmentHalfWidth, G = kSegmentEndGap;
+        for (int d = 0; d < digitCount; ++d, value /= 10) {
+            const float x = static_cast<float>(digitCount - 1 - d) * (spacing + L);
+            const struct {
+                bool horizontal;
+                float ox, oy;
+            } layout[kSegmentsPerDigit] = {{true, x, 0},      {false, x, 0}, {false, x + L, 0}, {true, x, L},
+                                           {false, x, L},     {false, x + L, L}, {true, x, 2 * L}};
+            for (int s = 0; s < kSegmentsPerDigit; ++s) {
+                const float ox = layout[s].ox, oy = layout[s].oy;
+                const std::vector<P3> hexagon =
+                    layout[s].horizontal
+                        ? std::vector<P3>{{ox + G + T, oy + T, 0},     {ox + G + 2 * T, oy, 0},
+                                          {ox + L - G, oy, 0},         {ox + L - G + T, oy + T, 0},
+                                          {ox + L - G, oy + 2 * T, 0}, {ox + G + 2 * T, oy + 2 * T, 0}}
+                        : std::vector<P3>{{ox + T, oy + G + T, 0},     {ox + 2 * T, oy + G + 2 * T, 0},
+                                          {ox + 2 * T, oy + L - G, 0}, {ox + T, oy + L - G + T, 0},
+                                          {ox, oy + L - G, 0},         {ox, oy + G + 2 * T, 0}};
+                std::vector<P3> corners;
+                for (const P3& p : hexagon) corners.push_back(at.Apply(p));
+                Face(coloured, corners, SegmentLit(s, value % 10) ? kSegmentLit : kSegmentUnlit);
+            }
+        }
+    }
+
+    // The score beyond the wall x = 50 on the left of the screen and the
+    // lives beyond x = -50 on the right, both in the racket plane, facing
+    // the camera.
+    void Displays(int score, int lives) {
+        const P3 towardsCamera{0, -1, 0}, down{0, 0, -1};
+        Display(Place::Turned({70, kRacketPlaneY, 50}, towardsCamera, down), 3, 2.0f, score);
+        Display(Place::Turned({-50, kRacketPlaneY, 50}, towardsCamera, down), 2, 2.5f, lives);
     }
 
     // Level 2: a hollow shell of cubes around the court's middle cell, in
@@ -120,14 +246,15 @@ struct Builder {
     int Shell(unsigned colourSeed) {
         std::srand(colourSeed);
         int count = 0;
-        for (int cx = 0; cx < 10; ++cx) {
-            for (int cy = 0; cy < 10; ++cy) {
-                for (int cz = 0; cz < 10; ++cz) {
+        for (int cx = 0; cx < kCellsPerAxis; ++cx) {
+            for (int cy = 0; cy < kCellsPerAxis; ++cy) {
+                for (int cz = 0; cz < kCellsPerAxis; ++cz) {
                     const int d2 = (cx - 5) * (cx - 5) + (cy - 5) * (cy - 5) + (cz - 5) * (cz - 5);
                     if (d2 <= 12 || d2 >= 25) continue;
                     const int r1 = std::rand();
                     const int r2 = std::rand();
-                    Cube({cx * 10 + 5 - 50.0f, cy * 10 + 5 - 50.0f, cz * 10 + 5 - 50.0f}, 3.0f, BrickColor(r1, r2));
+                    Cube({cx * 10 + 5 - 50.0f, cy * 10 + 5 - 50.0f, cz * 10 + 5 - 50.0f}, kBrickHalfSize,
+                         BrickColor(r1, r2));
                     count += 1;
                 }
             }
@@ -143,7 +270,7 @@ struct Builder {
         for (int i = 0; i < count; ++i) {
             const int r1 = std::rand();
             const int r2 = std::rand();
-            Cube(lattice.At(i), 3.0f, BrickColor(r1, r2));
+            Cube(lattice.At(i), kBrickHalfSize, BrickColor(r1, r2));
         }
         return count;
     }
@@ -158,12 +285,17 @@ uniform mat4 clip;
 uniform vec3 lightDir[2];
 uniform float lightLevel[2];
 uniform float ambient;
+uniform bool lighting;
 out vec4 vColor;
 out vec2 vUv;
 void main() {
-    float light = ambient;
-    for (int i = 0; i < 2; ++i) light += max(0.0, dot(normal, -lightDir[i])) * lightLevel[i];
-    vColor = vec4(clamp(color.rgb * light, 0.0, 1.0), 1.0);
+    float light = 1.0;
+    if (lighting) {
+        light = ambient;
+        for (int i = 0; i < 2; ++i) light += max(0.0, dot(normal, -lightDir[i])) * lightLevel[i];
+    }
+    // The light is held at full before it scales the colour, as Retained Mode does.
+    vColor = vec4(color.rgb * min(light, 1.0), 1.0);
     vUv = uv;
     gl_Position = clip * vec4(position, 1.0);
 }
@@ -213,7 +345,8 @@ void ClipMatrix(int width, int height, float m[16]) {
 
 }  // namespace
 
-bool BareScene::Open(int width, int height, int x, int y, unsigned colourSeed, int latticeBricks) {
+bool BareScene::Open(int width, int height, int x, int y, const SceneState& state, unsigned colourSeed,
+                     int latticeBricks) {
     Close();
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -235,12 +368,17 @@ bool BareScene::Open(int width, int height, int x, int y, unsigned colourSeed, i
 
     Builder scene;
     brickCount_ = latticeBricks >= 0 ? scene.Lattice(latticeBricks, colourSeed) : scene.Shell(colourSeed);
-    scene.Sphere({0, -100, 0}, 2.0f, 10, 0xFFFF0000);
+    scene.Sphere(state.ball, kBallRadius, 10, 0xFFFF0000);
+    scene.Shadows(state.ball, kBallRadius);
+    scene.Displays(state.score, state.lives);
     scene.Court();
+    scene.Racket(Place::Turned(state.racket, state.racketZ, state.racketY));
     colouredCount_ = static_cast<unsigned>(scene.coloured.size());
     texturedCount_ = static_cast<unsigned>(scene.textured.size());
+    lineCount_ = static_cast<unsigned>(scene.lines.size());
     std::vector<Vertex> all = scene.coloured;
     all.insert(all.end(), scene.textured.begin(), scene.textured.end());
+    all.insert(all.end(), scene.lines.begin(), scene.lines.end());
 
     GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader), fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
     program_ = glCreateProgram();
@@ -270,6 +408,7 @@ bool BareScene::Open(int width, int height, int x, int y, unsigned colourSeed, i
     glUniform1f(glGetUniformLocation(program_, "ambient"), kAmbient);
     glUniform1i(glGetUniformLocation(program_, "tex"), 0);
     useTextureLocation_ = glGetUniformLocation(program_, "useTexture");
+    lightingLocation_ = glGetUniformLocation(program_, "lighting");
 
     glGenVertexArrays(1, &vao_);
     glBindVertexArray(vao_);
@@ -286,10 +425,13 @@ bool BareScene::Open(int width, int height, int x, int y, unsigned colourSeed, i
     glEnableVertexAttribArray(3);
     glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, u)));
 
-    // 128 x 128 near white with a green line across the middle.
+    // 128 x 128 near white with a green line across the middle, two rows
+    // thick, as a pen two pixels wide draws it from column 0 up to 127.
     std::vector<std::uint32_t> texels(128 * 128);
     for (int row = 0; row < 128; ++row) {
-        for (int col = 0; col < 128; ++col) texels[row * 128 + col] = (row == 63 || row == 64) ? 0x00FA00 : 0xFAFAFA;
+        for (int col = 0; col < 128; ++col) {
+            texels[row * 128 + col] = (row == 63 || row == 64) && col < 127 ? 0x00FA00 : 0xFAFAFA;
+        }
     }
     glGenTextures(1, &texture_);
     glActiveTexture(GL_TEXTURE0);
@@ -323,7 +465,7 @@ void BareScene::Close() {
     window_ = nullptr;
     context_ = nullptr;
     program_ = vao_ = vbo_ = texture_ = 0;
-    colouredCount_ = texturedCount_ = 0;
+    colouredCount_ = texturedCount_ = lineCount_ = 0;
     brickCount_ = 0;
 }
 
@@ -331,10 +473,15 @@ void BareScene::Draw() {
     SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_));
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glUniform1i(lightingLocation_, 1);
     glUniform1i(useTextureLocation_, 0);
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(colouredCount_));
     glUniform1i(useTextureLocation_, 1);
     glDrawArrays(GL_TRIANGLES, static_cast<GLint>(colouredCount_), static_cast<GLsizei>(texturedCount_));
+    // Lines are drawn unlit, in their own colour.
+    glUniform1i(lightingLocation_, 0);
+    glUniform1i(useTextureLocation_, 0);
+    glDrawArrays(GL_LINES, static_cast<GLint>(colouredCount_ + texturedCount_), static_cast<GLsizei>(lineCount_));
 }
 
 void BareScene::DrawFrame() {

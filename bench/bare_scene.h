@@ -1,15 +1,29 @@
 // What the level 2 picture costs a program that owes nothing to Retained Mode:
-// its own cube, sphere and court vertices in one static buffer, lit in the
+// its own vertices of everything the game shows (bricks, court, ball and its
+// shadows, racket, the two number displays) in one static buffer, lit in the
 // vertex shader as Retained Mode lights them, drawn straight into its own
 // window's back buffer and swapped.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
 struct SDL_Window;
 
 namespace bench {
+
+// What of the picture moves as the game plays; the court, the lights, the
+// camera and where the displays stand do not.
+struct SceneState {
+    std::array<float, 3> ball;
+    // The racket's frame in the world: its centre, and its z and y axes
+    // (unit and at right angles, as Retained Mode keeps them).
+    std::array<float, 3> racket, racketZ, racketY;
+    int score, lives;
+
+    bool operator==(const SceneState&) const = default;
+};
 
 class BareScene {
 public:
@@ -18,13 +32,14 @@ public:
     BareScene& operator=(const BareScene&) = delete;
     ~BareScene() { Close(); }
 
-    // A window of this client size at (x, y) with its own OpenGL 3.3 context.
-    // Restores the platform's context attributes afterwards, so windows made
-    // later by the game are made as before. The bricks take their colours as
-    // the game does, from rand seeded with `colourSeed`. With `latticeBricks`
-    // at 0 or more, the bricks are that many on the benchmark's lattice
-    // (GameWindow::FillWithBricks) instead of level 2.
-    bool Open(int width, int height, int x, int y, unsigned colourSeed = 1, int latticeBricks = -1);
+    // A window of this client size at (x, y) with its own OpenGL 3.3 context,
+    // showing `state`. Restores the platform's context attributes afterwards,
+    // so windows made later by the game are made as before. The bricks take
+    // their colours as the game does, from rand seeded with `colourSeed`.
+    // With `latticeBricks` at 0 or more, the bricks are that many on the
+    // benchmark's lattice (GameWindow::FillWithBricks) instead of level 2.
+    bool Open(int width, int height, int x, int y, const SceneState& state, unsigned colourSeed = 1,
+              int latticeBricks = -1);
     void Close();
 
     // One whole frame: clear, draw, swap, and wait for the rasteriser.
@@ -34,7 +49,7 @@ public:
     bool ReadPicture(std::vector<std::uint32_t>& pixels);
 
     SDL_Window* window() const { return window_; }
-    int vertexCount() const { return static_cast<int>(colouredCount_ + texturedCount_); }
+    int vertexCount() const { return static_cast<int>(colouredCount_ + texturedCount_ + lineCount_); }
     int brickCount() const { return brickCount_; }
 
 private:
@@ -44,8 +59,8 @@ private:
     void* context_ = nullptr;
     int width_ = 0, height_ = 0;
     unsigned program_ = 0, vao_ = 0, vbo_ = 0, texture_ = 0;
-    int useTextureLocation_ = -1;
-    unsigned colouredCount_ = 0, texturedCount_ = 0;
+    int useTextureLocation_ = -1, lightingLocation_ = -1;
+    unsigned colouredCount_ = 0, texturedCount_ = 0, lineCount_ = 0;
     int brickCount_ = 0;
 };
 

@@ -8,6 +8,8 @@
 #include "app/view_manager.h"
 #include "bench/brick_lattice.h"
 #include "render/graphics_startup.h"
+#include "scene/ball.h"
+#include "scene/racket.h"
 #include "scene/scene_object.h"
 
 namespace bench {
@@ -95,6 +97,15 @@ void GameWindow::Pump() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+SceneState GameWindow::State() const {
+    D3DVECTOR at{}, dir{}, up{};
+    view->racket->frame->GetPosition(nullptr, &at);
+    view->racket->frame->GetOrientation(nullptr, &dir, &up);
+    const D3DVECTOR& ball = view->ball->position;
+    return {{ball.x, ball.y, ball.z}, {at.x, at.y, at.z}, {dir.x, dir.y, dir.z}, {up.x, up.y, up.z},
+            view->score, view->lives};
 }
 
 }  // namespace bench

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "bench/bare_scene.h"
 #include "game/game_view.h"
 
 namespace bench {
@@ -29,6 +30,8 @@ public:
     bool DrawFrame();
     // Whatever the window system has queued, handled; no timer is running.
     void Pump();
+    // What the bare program needs to show the game's picture as it stands.
+    SceneState State() const;
 
     GameView* view = nullptr;
 
