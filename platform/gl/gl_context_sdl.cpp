@@ -19,6 +19,30 @@ std::unordered_map<SDL_Window*, SDL_GLContext>& Contexts() {
     return contexts;
 }
 
+// The probe's context, kept for the first window that needs one: making a
+// context costs as much as a bare program's whole start-up spends on it.
+struct Spare {
+    SDL_Window* window = nullptr;  // hidden, 1 x 1; the context was made on it
+    Uint32 windowId = 0;
+    SDL_GLContext context = nullptr;
+};
+Spare& SpareContext() {
+    static Spare spare;
+    return spare;
+}
+
+// Gives `window` the probe's context when its pixel format suits it.
+SDL_GLContext AdoptSpare(SDL_Window* window) {
+    Spare& spare = SpareContext();
+    // Gone with the video subsystem, which the probe's hold on it should prevent.
+    if (!spare.context || SDL_GetWindowFromID(spare.windowId) != spare.window) return nullptr;
+    SDL_GLContext context = spare.context;
+    if (SDL_GL_MakeCurrent(window, context) != 0) return nullptr;
+    SDL_DestroyWindow(spare.window);
+    spare = Spare{};
+    return context;
+}
+
 // Windows whose back buffer holds a solid paint not yet presented.
 std::unordered_set<SDL_Window*>& Unpresented() {
     static std::unordered_set<SDL_Window*> windows;
@@ -75,7 +99,8 @@ bool MakeCurrent(NativeWindow window) {
     auto& contexts = Contexts();
     auto it = contexts.find(window);
     if (it == contexts.end()) {
-        SDL_GLContext context = SDL_GL_CreateContext(window);
+        SDL_GLContext context = AdoptSpare(window);
+        if (!context) context = SDL_GL_CreateContext(window);
         if (!context) return false;
         // Presenting must never wait for a display refresh: the game paces itself.
         SDL_GL_SetSwapInterval(0);
@@ -113,7 +138,7 @@ void PresentPending(NativeWindow window) {
     SDL_GL_SwapWindow(window);
 }
 
-RendererInfo ProbeWithThrowAwayContext() {
+RendererInfo ProbeWithFirstContext() {
     RendererInfo info;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return info;  // no display: no OpenGL
     if (PrepareForWindows()) {
@@ -122,12 +147,18 @@ RendererInfo ProbeWithThrowAwayContext() {
         SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
         SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
                                               SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-        if (window) {
-            if (SDL_GLContext context = SDL_GL_CreateContext(window)) {
-                info = ReadCurrentRenderer();
-                SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+        if (context) {
+            info = ReadCurrentRenderer();
+            SDL_GL_MakeCurrent(window, nullptr);
+            Spare& spare = SpareContext();
+            if (!spare.context && info.available) {
+                spare = {window, SDL_GetWindowID(window), context};  // the first window's, when it comes
+            } else {
                 SDL_GL_DeleteContext(context);
+                SDL_DestroyWindow(window);
             }
+        } else if (window) {
             SDL_DestroyWindow(window);
         }
         if (previousContext) SDL_GL_MakeCurrent(previousWindow, previousContext);

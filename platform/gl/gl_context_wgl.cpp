@@ -176,7 +176,7 @@ void ReleaseWindow(NativeWindow window) {
     Contexts().erase(it);
 }
 
-RendererInfo ProbeWithThrowAwayContext() {
+RendererInfo ProbeWithFirstContext() {
     RendererInfo info;
     HINSTANCE module = GetModuleHandleA(nullptr);
     WNDCLASSA probeClass{};

@@ -1,10 +1,10 @@
 #include "platform/gl/gl_probe.h"
 
-#include <epoxy/gl.h>
-
 #include <algorithm>
 #include <cctype>
 #include <mutex>
+
+#include "platform/gl/gl_context.h"
 
 namespace plat::gl {
 namespace {
@@ -43,7 +43,7 @@ bool IsSoftwareRenderer(const std::string& renderer) {
 const RendererInfo& ProbeRenderer() {
     static std::once_flag once;
     static RendererInfo info;
-    std::call_once(once, [] { info = ProbeWithThrowAwayContext(); });
+    std::call_once(once, [] { info = ProbeWithFirstContext(); });
     return info;
 }
 

@@ -21,8 +21,9 @@ const RendererInfo& ProbeRenderer();
 // What the context current on this thread says of its renderer.
 RendererInfo ReadCurrentRenderer();
 
-// The probe itself, made by each system's context file.
-RendererInfo ProbeWithThrowAwayContext();
+// The probe itself, made by each system's context file. On Linux the context
+// it makes is kept for the first window that needs one; WGL throws it away.
+RendererInfo ProbeWithFirstContext();
 
 // Whether a GL_RENDERER string names a software rasteriser (llvmpipe, softpipe,
 // swrast, or any renderer that calls itself "Software").
