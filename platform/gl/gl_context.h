@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include <epoxy/gl.h>
+
 #include "platform/com/system_types.h"
 #include "platform/gl/gl_window.h"
 
