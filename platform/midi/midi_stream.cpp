@@ -204,7 +204,10 @@ MMRESULT midiStreamOpen(HMIDISTRM* handle, UINT* deviceId, DWORD deviceCount, DW
     }
     if (flags == CALLBACK_FUNCTION) stream->callback = reinterpret_cast<MIDICALLBACK>(callback);
     stream->instance = instance;
-    stream->player = std::thread([s = stream.get()] { s->Run(); });
+    stream->player = std::thread([s = stream.get()] {
+        s->Run();
+        if (s->sink == &s->synthesiser) Synthesiser::ThreadEnds();
+    });
 
     Stream* opened = stream.release();
     {

@@ -185,6 +185,8 @@ void Synthesiser::Send(DWORD message) {
     }
 }
 
+void Synthesiser::ThreadEnds() { SDL_TLSCleanup(); }
+
 void Synthesiser::AllNotesOff() { fluid.fluid_synth_all_notes_off(synth, -1); }
 
 }  // namespace plat

@@ -21,6 +21,10 @@ public:
     void Send(DWORD message) override;
     void AllNotesOff() override;
 
+    // Call at the end of a thread not made by SDL that opened a synthesiser:
+    // SDL frees what it keeps for a thread only for threads of its own.
+    static void ThreadEnds();
+
     // KESTROVA_SOUNDFONT, when set, names the only file tried (tests point it
     // at a missing file); otherwise the usual places, Debian's first. Empty
     // when none is a sound font.
