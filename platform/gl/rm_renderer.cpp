@@ -1,7 +1,5 @@
 #include "platform/gl/rm_renderer.h"
 
-#include <epoxy/gl.h>
-
 #include <cstdio>
 #include <unordered_map>
 #include <vector>
@@ -26,8 +24,8 @@ struct DeviceTarget {
 
 namespace {
 
-const char* kVertexShader = R"(#version 330 core
-layout(location = 0) in vec3 position;
+// Each shader follows the version line of the system's OpenGL (kShaderVersion).
+const char* kVertexShader = R"(layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 color;
 layout(location = 2) in vec2 uv;
 layout(location = 3) in vec4 plane;
@@ -44,13 +42,14 @@ void main() {
     } else {
         gl_Position = vec4(0.0, 0.0, 2.0, 1.0);
     }
+    // OpenGL ES draws points only as large as the shader says.
+    gl_PointSize = 1.0;
     vColor = color;
     vUv = uv;
 }
 )";
 
-const char* kFragmentShader = R"(#version 330 core
-in vec4 vColor;
+const char* kFragmentShader = R"(in vec4 vColor;
 in vec2 vUv;
 uniform sampler2D tex;
 uniform bool useTexture;
@@ -106,7 +105,8 @@ std::unordered_map<std::uintptr_t, WindowDevices>& DevicesByWindow() {
 
 GLuint Compile(GLenum type, const char* source) {
     GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* parts[] = {kShaderVersion, source};
+    glShaderSource(shader, 2, parts, nullptr);
     glCompileShader(shader);
     GLint ok = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -147,7 +147,7 @@ bool BuildResources(ContextResources& r) {
     glUseProgram(r.program);
     glUniform1i(glGetUniformLocation(r.program, "tex"), 0);
     // Pictures are stored as drawn, in a framebuffer object or in the window alike.
-    glDisable(GL_FRAMEBUFFER_SRGB);
+    StorePicturesAsDrawn();
 
     glGenVertexArrays(1, &r.vao);
     glBindVertexArray(r.vao);
@@ -266,8 +266,7 @@ GlTexture* TextureFor(ContextResources& r, rm::TextureImage* image, GLint filter
         if (t.name == 0) glGenTextures(1, &t.name);
         glBindTexture(GL_TEXTURE_2D, t.name);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        // 0x00RRGGBB words are B, G, R, X bytes on this little-endian host.
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, r.texels.data());
+        TexImageXrgb(w, h, r.texels);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
         t.version = image->ImageVersion();
@@ -292,10 +291,10 @@ bool WindowFormatFits(ContextResources& r) {
         while (glGetError() != GL_NO_ERROR) {
         }
         GLint red = 0, green = 0, blue = 0, depth = 0, samples = 1;
-        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &red);
-        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE,
-                                              &green);
-        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, &blue);
+        const GLenum color = kWindowColorBuffer;
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, color, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &red);
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, color, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE, &green);
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, color, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, &blue);
         glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &depth);
         glGetIntegerv(GL_SAMPLE_BUFFERS, &samples);
         bool fits = glGetError() == GL_NO_ERROR && red == 8 && green == 8 && blue == 8 && depth >= 24 &&
@@ -444,7 +443,7 @@ bool ClearViewport(DeviceTarget* target, int x, int y, int width, int height, st
     BindRect(target, x, y, width, height);
     glDepthMask(GL_TRUE);
     glClearColor(((rgb >> 16) & 0xFF) / 255.0f, ((rgb >> 8) & 0xFF) / 255.0f, (rgb & 0xFF) / 255.0f, 1.0f);
-    glClearDepth(1.0);
+    ClearDepthTo(1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     return true;
 }

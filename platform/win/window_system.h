@@ -122,12 +122,13 @@ constexpr WPARAM MSGF_MENU = 2;
 
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
 
-constexpr LPCSTR MAKEINTRESOURCEA(WORD id) {
+// Not constexpr: a reinterpret_cast never is, and Clang says so.
+inline LPCSTR MAKEINTRESOURCEA(WORD id) {
     return reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(id));
 }
 // The program is built for ANSI, where the plain name is the A one.
-constexpr LPCSTR MAKEINTRESOURCE(WORD id) { return MAKEINTRESOURCEA(id); }
-constexpr bool IS_INTRESOURCE(LPCSTR name) { return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0; }
+inline LPCSTR MAKEINTRESOURCE(WORD id) { return MAKEINTRESOURCEA(id); }
+inline bool IS_INTRESOURCE(LPCSTR name) { return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0; }
 inline const LPCSTR IDC_ARROW = MAKEINTRESOURCEA(32512);
 
 constexpr UINT MB_OK = 0x0;
