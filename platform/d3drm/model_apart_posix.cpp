@@ -104,17 +104,6 @@ bool ReadAll(int fd, std::size_t cap, std::vector<unsigned char>& out) {
 
 }  // namespace
 
-HRESULT CheckFile(const char* path, std::size_t& size) {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? D3DRMERR_FILENOTFOUND : D3DRMERR_BADFILE;
-    struct stat info {};
-    const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    close(fd);
-    if (!regular || info.st_size <= 0) return D3DRMERR_BADFILE;
-    size = static_cast<std::size_t>(info.st_size);
-    return D3DRM_OK;
-}
-
 // A deep nest of .x frames overflows Assimp's stack, a normal index past the
 // end reads wild memory, a huge vertex count is allocated whole: so the file
 // is read in a child process with a memory limit and a deadline.
