@@ -8,6 +8,7 @@
 //
 // Input: 4 bytes score (little-endian), 1 byte name length (mod 40), the
 // name, then the file.
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -22,6 +24,12 @@
 #include "game/game_state.h"
 #include "scores/high_score_table.h"
 #include "scores/result_line.h"
+
+// Replacing a file that another program holds is retried after a sleep, which
+// the game takes from its window system; the fuzzer links none, so it sleeps here.
+namespace plat {
+void Sleep(DWORD milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+}  // namespace plat
 
 // The game leaves its final score here when it ends; in the fuzzer the input does.
 int finalScore = 0;
