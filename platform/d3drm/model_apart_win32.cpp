@@ -63,36 +63,30 @@ bool IsHex(const std::string& text) {
     });
 }
 
-// Reads and writes at an offset of a synchronous handle, which leaves alone
-// the file pointer the two processes share.
-bool ReadAt(HANDLE file, std::uint64_t at, unsigned char* into, std::size_t size) {
+// Reads or writes (ReadFile or WriteFile) at an offset of a synchronous
+// handle, which leaves alone the file pointer the two processes share.
+template <typename Bytes, typename Transfer>
+bool TransferAt(Transfer transfer, HANDLE file, std::uint64_t at, Bytes* bytes, std::size_t size) {
     while (size > 0) {
         OVERLAPPED place{};
         place.Offset = static_cast<DWORD>(at);
         place.OffsetHigh = static_cast<DWORD>(at >> 32);
         DWORD done = 0;
         const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(size, kChunk));
-        if (!ReadFile(file, into, asked, &done, &place) || done == 0) return false;
+        if (!transfer(file, bytes, asked, &done, &place) || done == 0) return false;
         at += done;
-        into += done;
+        bytes += done;
         size -= done;
     }
     return true;
 }
 
+bool ReadAt(HANDLE file, std::uint64_t at, unsigned char* into, std::size_t size) {
+    return TransferAt(ReadFile, file, at, into, size);
+}
+
 bool WriteAt(HANDLE file, std::uint64_t at, const unsigned char* from, std::size_t size) {
-    while (size > 0) {
-        OVERLAPPED place{};
-        place.Offset = static_cast<DWORD>(at);
-        place.OffsetHigh = static_cast<DWORD>(at >> 32);
-        DWORD done = 0;
-        const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(size, kChunk));
-        if (!WriteFile(file, from, asked, &done, &place) || done == 0) return false;
-        at += done;
-        from += done;
-        size -= done;
-    }
-    return true;
+    return TransferAt(WriteFile, file, at, from, size);
 }
 
 struct ReaderJob {
