@@ -1,23 +1,17 @@
+// Linux's OpenGL: 3.3 core contexts through SDL, and the probe whose context the
+// first window takes over.
 #include "platform/gl/gl_context.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
 
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 
+#include "platform/gl/gl_windows_sdl.h"
 #include "platform/gl/gl_probe.h"
-#include "platform/win/first_picture.h"
-#include "platform/win/native_window.h"
 
 namespace plat::gl {
 namespace {
-
-std::unordered_map<SDL_Window*, SDL_GLContext>& Contexts() {
-    static std::unordered_map<SDL_Window*, SDL_GLContext> contexts;
-    return contexts;
-}
 
 // The probe's context, kept for the first window that needs one: making a
 // context costs as much as a bare program's whole start-up spends on it.
@@ -43,12 +37,6 @@ SDL_GLContext AdoptSpare(SDL_Window* window) {
     return context;
 }
 
-// Windows whose back buffer holds a solid paint not yet presented.
-std::unordered_set<SDL_Window*>& Unpresented() {
-    static std::unordered_set<SDL_Window*> windows;
-    return windows;
-}
-
 }  // namespace
 
 bool PrepareForWindows() {
@@ -69,73 +57,17 @@ bool PrepareForWindows() {
     return true;
 }
 
-NativeWindow NativeOf(HWND window) { return NativeWindowOf(window); }
-
-void* CurrentContext() { return SDL_GL_GetCurrentContext(); }
-
-std::uintptr_t WindowKey(NativeWindow window) { return window ? SDL_GetWindowID(window) : 0; }
-
-bool WindowAlive(NativeWindow window, std::uintptr_t key) {
-    return window && SDL_GetWindowFromID(static_cast<Uint32>(key)) == window;
-}
-
-void DrawableSize(NativeWindow window, int& width, int& height) { SDL_GL_GetDrawableSize(window, &width, &height); }
-
-void Present(NativeWindow window) {
-    SDL_GL_SwapWindow(window);
-    Unpresented().erase(window);
-    NoteFirstPicture();
-}
-
 bool ShowsPictures(NativeWindow) {
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver && SDL_strcmp(driver, "offscreen") != 0;
 }
 
-bool HasContext(NativeWindow window) { return Contexts().count(window) != 0; }
-
-bool MakeCurrent(NativeWindow window) {
-    if (!window || !(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) return false;
-    auto& contexts = Contexts();
-    auto it = contexts.find(window);
-    if (it == contexts.end()) {
-        SDL_GLContext context = AdoptSpare(window);
-        if (!context) context = SDL_GL_CreateContext(window);
-        if (!context) return false;
-        // Presenting must never wait for a display refresh: the game paces itself.
-        SDL_GL_SetSwapInterval(0);
-        it = contexts.emplace(window, context).first;
-        return true;  // SDL_GL_CreateContext leaves the new context current
-    }
-    return SDL_GL_MakeCurrent(window, it->second) == 0;
-}
-
-void ReleaseWindow(NativeWindow window) {
-    auto& contexts = Contexts();
-    auto it = contexts.find(window);
-    if (it == contexts.end()) return;
-    if (SDL_GL_GetCurrentContext() == it->second) SDL_GL_MakeCurrent(window, nullptr);
-    SDL_GL_DeleteContext(it->second);
-    contexts.erase(it);
-    Unpresented().erase(window);
-}
-
-bool PaintSolid(NativeWindow window, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    if (!MakeCurrent(window)) return false;
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window, &w, &h);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, w, h);
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    Unpresented().insert(window);
-    return true;
-}
-
-void PresentPending(NativeWindow window) {
-    if (Unpresented().erase(window) == 0 || !MakeCurrent(window)) return;
-    SDL_GL_SwapWindow(window);
+void* NewContext(SDL_Window* window) {
+    SDL_GLContext context = AdoptSpare(window);
+    if (!context) context = SDL_GL_CreateContext(window);
+    // Presenting must never wait for a display refresh: the game paces itself.
+    if (context) SDL_GL_SetSwapInterval(0);
+    return context;
 }
 
 RendererInfo ProbeWithFirstContext() {
