@@ -3,10 +3,11 @@
 # page (index.html), kestrova.js and kestrova.wasm, which any static web server
 # serves as they are. Sets itself up on a fresh Debian machine: scripts/web-deps.sh
 # installs Emscripten and builds SDL2 from Debian's source (cached outside the
-# tree). Extra arguments go to CMake.
+# tree). Extra arguments go to CMake; BUILD_DIR=... chooses another build folder.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-build=$repo/build-web
+build=${BUILD_DIR:-$repo/build-web}
+case $build in /*) ;; *) build=$repo/$build ;; esac
 prefix=$(bash "$repo/scripts/web-deps.sh")
 
 # A node newer than Debian's does not search Debian's module folder, where
