@@ -2,11 +2,11 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/crt/rename.h"
 
 namespace {
 
@@ -100,6 +100,7 @@ int Failed(int error) {
     case EBUSY: lastError = ERROR_SHARING_VIOLATION; break;
     case EINVAL: lastError = ERROR_INVALID_PARAMETER; break;
     case EEXIST: lastError = ERROR_ALREADY_EXISTS; break;
+    case ENOSPC: lastError = ERROR_DISK_FULL; break;
     default: lastError = ERROR_GEN_FAILURE; break;
     }
     return 0;
@@ -116,19 +117,8 @@ int MoveFileExA(const char* existing, const char* newName, unsigned long flags) 
         return Failed(EINVAL);
     }
     if (!(flags & MOVEFILE_REPLACE_EXISTING) && access(newName, F_OK) == 0) return Failed(EEXIST);
-    if (std::rename(existing, newName) != 0) return Failed(errno);
-    if (flags & MOVEFILE_WRITE_THROUGH) {
-        // The new name reaches the disk only with its directory.
-        const std::string name(newName);
-        const std::size_t slash = name.rfind('/');
-        const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
-        const int fd = open(directory.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            _commit(fd);
-            close(fd);
-        }
-    }
-    return 1;
+    const int error = RenameFile(existing, newName, (flags & MOVEFILE_WRITE_THROUGH) != 0);
+    return error == 0 ? 1 : Failed(error);
 }
 
 }  // namespace plat

@@ -36,10 +36,13 @@ constexpr unsigned long ERROR_ACCESS_DENIED = 5;
 constexpr unsigned long ERROR_GEN_FAILURE = 31;
 constexpr unsigned long ERROR_SHARING_VIOLATION = 32;
 constexpr unsigned long ERROR_INVALID_PARAMETER = 87;
+constexpr unsigned long ERROR_DISK_FULL = 112;
 constexpr unsigned long ERROR_ALREADY_EXISTS = 183;
 
 // Renames a file, over an existing one only with MOVEFILE_REPLACE_EXISTING.
-// With MOVEFILE_WRITE_THROUGH it returns once the new name is on the disk.
+// With MOVEFILE_WRITE_THROUGH it returns once the new name is on the disk
+// (in the browser: in IndexedDB; where it cannot get there, the call fails and
+// changes nothing).
 // Nonzero on success; 0 with errno and the thread's last error set.
 int MoveFileExA(const char* existing, const char* newName, unsigned long flags);
 // The system error of this thread's last failed system call.
