@@ -1,21 +1,42 @@
+# kestrova_web_program(target [ENVIRONMENT web|node|web,node])
+# How every program for the browser links, the game's and its tests' alike.
+# The environment is the page (web) unless given: tests that need no window
+# run under node.
+function(kestrova_web_program target)
+  cmake_parse_arguments(W "" "ENVIRONMENT" "" ${ARGN})
+  if(NOT W_ENVIRONMENT)
+    set(W_ENVIRONMENT web)
+  endif()
+  set_target_properties(${target} PROPERTIES SUFFIX .js)
+  target_link_options(${target} PRIVATE
+    # GetMessageA, Sleep and the modal loops block as on the other systems;
+    # Asyncify unwinds them to give the browser its turn and winds them back.
+    # The window procedures sit deep below the loop, hence the larger stack.
+    -sASYNCIFY -sASYNCIFY_STACK_SIZE=262144
+    -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2
+    -sALLOW_MEMORY_GROWTH
+    # Nothing of the program below 64 KiB, as on the old platform: a pointer
+    # there would pass for a resource number (IS_INTRESOURCE, MAKEINTRESOURCEA).
+    -sGLOBAL_BASE=65536
+    -sENVIRONMENT=${W_ENVIRONMENT}
+  )
+endfunction()
+
 # The program for the browser: kestrova.js and kestrova.wasm beside our own
 # page in dist/, which any static web server can serve as it is (no threads,
-# so no special headers).
+# so no special headers). The page starts the program itself, with the canvas
+# it gives.
 add_executable(kestrova app/main.cpp)
 target_link_libraries(kestrova PRIVATE kestrova_game)
 set(KESTROVA_DIST ${CMAKE_BINARY_DIR}/dist)
-set_target_properties(kestrova PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTROVA_DIST} SUFFIX .js)
-target_link_options(kestrova PRIVATE
-  # GetMessageA, Sleep and the modal loops block as on the other systems;
-  # Asyncify unwinds them to give the browser its turn and winds them back.
-  # The window procedures sit deep below the loop, hence the larger stack.
-  -sASYNCIFY -sASYNCIFY_STACK_SIZE=262144
-  -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2
-  -sALLOW_MEMORY_GROWTH
-  # Nothing of the program below 64 KiB, as on the old platform: a pointer
-  # there would pass for a resource number (IS_INTRESOURCE, MAKEINTRESOURCEA).
-  -sGLOBAL_BASE=65536
-  # The page starts the program itself, with the canvas it gives.
-  -sENVIRONMENT=web
-)
+set_target_properties(kestrova PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTROVA_DIST})
+kestrova_web_program(kestrova)
 configure_file(${CMAKE_SOURCE_DIR}/app/kestrova_web.html ${KESTROVA_DIST}/index.html COPYONLY)
+# The page's synthesiser (js-synthesizer, installed into packaging/web by
+# scripts/build-web.sh) and Debian's General MIDI sound font, beside the page.
+set(KESTROVA_SYNTH ${CMAKE_SOURCE_DIR}/packaging/web/node_modules/js-synthesizer)
+foreach(file ${KESTROVA_SYNTH}/externals/libfluidsynth-2.4.6.js ${KESTROVA_SYNTH}/dist/js-synthesizer.min.js
+        ${KESTROVA_SYNTH}/dist/js-synthesizer.worklet.min.js /usr/share/sounds/sf2/TimGM6mb.sf2)
+  get_filename_component(name ${file} NAME)
+  configure_file(${file} ${KESTROVA_DIST}/${name} COPYONLY)
+endforeach()

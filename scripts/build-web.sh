@@ -9,6 +9,19 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$repo/build-web}
 case $build in /*) ;; *) build=$repo/$build ;; esac
 prefix=$(bash "$repo/scripts/web-deps.sh")
+# The page's synthesiser (js-synthesizer from npm) and Debian's General MIDI
+# sound font, which the build puts beside the page.
+if ! dpkg-query -W -f='${Status}' timgm6mb-soundfont 2>/dev/null | grep -q "install ok installed"; then
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -q >&2
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends timgm6mb-soundfont >&2
+fi
+# Only when the lock changed: npm ci empties node_modules first, under the
+# feet of another build copying from it.
+synth=$repo/packaging/web
+if ! [ "$synth/node_modules/.package-lock.json" -nt "$synth/package-lock.json" ]; then
+  npm ci --prefix "$synth" --no-audit --no-fund --loglevel=error >/dev/null
+fi
 
 # A node newer than Debian's does not search Debian's module folder, where
 # emcc's acorn lives.
@@ -26,7 +39,7 @@ started=$SECONDS
 emcmake cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_FIND_ROOT_PATH="$prefix" -DKESTROVA_TESTS=OFF -DKESTROVA_BENCH=OFF "$@" >/dev/null
 cmake --build "$build" --target kestrova -j2
-for f in index.html kestrova.js kestrova.wasm; do
+for f in index.html kestrova.js kestrova.wasm TimGM6mb.sf2 libfluidsynth-2.4.6.js; do
   [ -f "$build/dist/$f" ] || { echo "build-web: the build left no dist/$f" >&2; exit 1; }
 done
 echo "build-web: built in $((SECONDS - started)) s: $build/dist" >&2
