@@ -28,6 +28,9 @@ EM_JS(int, KestrovaProbeWebGl2, (char* renderer, char* vendor, char* version, in
 namespace plat::gl {
 
 bool PrepareForWindows() {
+    // Keys reach the game only while the canvas has the focus, as a desktop
+    // window's do, and never while someone types into the page elsewhere.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
     if (SDL_GL_LoadLibrary(nullptr) != 0) return false;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
