@@ -1,14 +1,19 @@
-# The tests the Windows build runs under Wine: game logic, scene objects,
-# Retained Mode and its pictures, the score file, whole games. Their sources are the
-# Linux build's; what differs by system sits behind tests/support.
+# The tests the Windows build runs under Wine and the browser build under node
+# and in Chromium: game logic, scene objects, Retained Mode and its pictures,
+# the score file, whole games. Their sources are the Linux build's; what
+# differs by system sits behind tests/support.
 kestrova_test(app_view_manager_test SOURCES app/view_manager_test.cpp)
 kestrova_test(render_camera_rig_test SOURCES render/camera_rig_test.cpp)
 kestrova_test(render_device_choice_test SOURCES render/device_choice_test.cpp)
 kestrova_test(ddraw_object_test SOURCES ddraw/direct_draw_test.cpp)
+set(model_apart_test)
+if(WIN32)
+  set(model_apart_test d3drm/model_apart_win32_test.cpp)
+endif()
 kestrova_test(d3drm_scene_tests SOURCES
   d3drm/frame_test.cpp
   d3drm/model_load_test.cpp
-  d3drm/model_apart_win32_test.cpp
+  ${model_apart_test}
   d3drm/mesh_lighting_test.cpp
   d3drm/vector_test.cpp
 )
@@ -37,6 +42,11 @@ kestrova_test(game_tests SOURCES
   game/whole_game_test.cpp
 )
 set_tests_properties(game_tests PROPERTIES RUN_SERIAL TRUE)
+
+# The rest reads the Windows program and its WGL contexts.
+if(NOT WIN32)
+  return()
+endif()
 
 # The program's version, icon and manifest, read back as Windows reads them.
 kestrova_test(app_program_resources_test SOURCES app/program_resources_test.cpp)

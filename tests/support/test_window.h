@@ -16,8 +16,9 @@ void ResizeHiddenGlWindow(plat::gl::NativeWindow window, int width, int height);
 void DestroyHiddenGlWindow(plat::gl::NativeWindow window);
 
 // Shows a window of the window system as tests see it on Linux, where SDL's
-// offscreen driver shows nothing: on Windows it stays hidden, so its pictures
-// can be read back and no other test's window takes its focus away.
+// offscreen driver shows nothing: on Windows and in the browser it stays
+// hidden, so its pictures can be read back and no other test's window takes
+// its focus away.
 void ShowForTest(HWND window);
 
 }  // namespace testsupport

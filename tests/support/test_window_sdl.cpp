@@ -23,8 +23,6 @@ void ResizeHiddenGlWindow(plat::gl::NativeWindow window, int width, int height) 
     SDL_SetWindowSize(window, width, height);
 }
 
-void ShowForTest(HWND window) { ShowWindow(window, SW_SHOW); }
-
 void DestroyHiddenGlWindow(plat::gl::NativeWindow window) {
     if (!window) return;
     plat::gl::ReleaseWindow(window);
