@@ -32,6 +32,7 @@ set(KESTROVA_DIST ${CMAKE_BINARY_DIR}/dist)
 set_target_properties(kestrova PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTROVA_DIST})
 kestrova_web_program(kestrova)
 configure_file(${CMAKE_SOURCE_DIR}/app/kestrova_web.html ${KESTROVA_DIST}/index.html COPYONLY)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/notices/LICENSES-web.txt ${KESTROVA_DIST}/LICENSES COPYONLY)
 # The page's synthesiser (js-synthesizer, installed into packaging/web by
 # scripts/build-web.sh) and Debian's General MIDI sound font, beside the page.
 set(KESTROVA_SYNTH ${CMAKE_SOURCE_DIR}/packaging/web/node_modules/js-synthesizer)

@@ -39,7 +39,7 @@ started=$SECONDS
 emcmake cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_FIND_ROOT_PATH="$prefix" -DKESTROVA_TESTS=OFF -DKESTROVA_BENCH=OFF "$@" >/dev/null
 cmake --build "$build" --target kestrova -j2
-for f in index.html kestrova.js kestrova.wasm TimGM6mb.sf2 libfluidsynth-2.4.6.js; do
+for f in index.html kestrova.js kestrova.wasm TimGM6mb.sf2 libfluidsynth-2.4.6.js LICENSES; do
   [ -f "$build/dist/$f" ] || { echo "build-web: the build left no dist/$f" >&2; exit 1; }
 done
 echo "build-web: built in $((SECONDS - started)) s: $build/dist" >&2
