@@ -43,7 +43,9 @@ bool PrepareForWindows() {
     return true;
 }
 
-bool ShowsPictures(NativeWindow) { return true; }
+// A hidden window draws off the page, where pictures can be read back, as a
+// hidden window on Windows does.
+bool ShowsPictures(NativeWindow window) { return !(SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN); }
 
 // No swap interval is set: the browser has no main loop of ours to pace, and
 // presenting never waits for the display anyway. SDL gives the browser its

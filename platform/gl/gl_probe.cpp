@@ -34,7 +34,9 @@ RendererInfo ReadCurrentRenderer() {
 
 bool IsSoftwareRenderer(const std::string& renderer) {
     const std::string name = Lowered(renderer);
-    for (const char* word : {"llvmpipe", "softpipe", "swrast", "software"}) {
+    // Mesa's rasterisers, and Chromium's SwiftShader under ANGLE when a
+    // browser has no GPU.
+    for (const char* word : {"llvmpipe", "softpipe", "swrast", "software", "swiftshader"}) {
         if (name.find(word) != std::string::npos) return true;
     }
     return false;

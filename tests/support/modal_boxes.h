@@ -1,6 +1,7 @@
 // Answering the game's modal boxes and dialogs from a test, with the input a
 // player would give: through our window system's modal hook and SDL input on
-// Linux, through a CBT hook and posted keys on Windows.
+// Linux, through a CBT hook and posted keys on Windows, through the same hook
+// and the page's key events in the browser.
 #pragma once
 
 #include <functional>

@@ -1,8 +1,10 @@
 // Runs one test program built for the browser in a page of headless Chromium,
 // for the tests that open a window or draw, and exits with its status.
 //
-//   node tests/web/run_test_page.mjs path/to/program.js [program arguments...]
+//   node tests/web/run_test_page.mjs [--also DIR]... path/to/program.js [program arguments...]
 //
+// The page is served from the program's folder; a file not found there is
+// looked for in each DIR given with --also (the model reader's, in dist/).
 // The page is a canvas and the program: its arguments are this command's, its
 // output goes to this process's stdout and stderr, its exit() gives the status.
 // An abort, an error thrown in the page, a crash or a program still running
@@ -12,13 +14,16 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
 
-const [programArg, ...programArgs] = process.argv.slice(2);
+const args = process.argv.slice(2);
+const also = [];
+while (args[0] === '--also' && args.length > 1) also.push(path.resolve(args.splice(0, 2)[1]));
+const [programArg, ...programArgs] = args;
 if (!programArg) {
-  console.error('usage: run_test_page.mjs program.js [arguments...]');
+  console.error('usage: run_test_page.mjs [--also DIR]... program.js [arguments...]');
   process.exit(2);
 }
 const program = path.resolve(programArg);
-const root = path.dirname(program);
+const roots = [path.dirname(program), ...also];
 const timeoutSeconds = Number(process.env.KESTROVA_PAGE_TIMEOUT ?? 300);
 
 const page = `<!doctype html>
@@ -43,12 +48,16 @@ const types = { '.js': 'text/javascript', '.wasm': 'application/wasm' };
 const server = http.createServer((req, res) => {
   const asked = path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/+/, '');
   if (asked === '') return res.writeHead(200, { 'Content-Type': 'text/html' }).end(page);
-  const file = path.join(root, asked);
-  if (!file.startsWith(root + path.sep)) return res.writeHead(403).end();
-  fs.readFile(file, (err, data) => {
-    if (err) return res.writeHead(404).end();
-    res.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' }).end(data);
-  });
+  const serve = (i) => {
+    if (i === roots.length) return res.writeHead(404).end();
+    const file = path.join(roots[i], asked);
+    if (!file.startsWith(roots[i] + path.sep)) return res.writeHead(403).end();
+    fs.readFile(file, (err, data) => {
+      if (err) return serve(i + 1);
+      res.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' }).end(data);
+    });
+  };
+  serve(0);
 });
 await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 
