@@ -1,0 +1,273 @@
+// The page in headless Chromium, played as a player plays it: the first
+// picture is the Linux build's, a click launches the ball and is heard, five
+// lost balls end the game, the name typed is kept in the table and in
+// "Kestrova.res" across a reload and a restart of the browser, byte for byte
+// what the Linux build writes; a full table is left alone; losing the focus
+// pauses the game.
+//
+//   node tests/web/game_test.mjs [dist]
+// Needs an X display for the Linux build (scripts/with-display.sh), and
+// KESTROVA_LINUX_BUILD (default build/) with kestrova and
+// tests/web/expected_score_file built.
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { launch, launchWithProfile, serve, picture, waitForPicture } from './page.mjs';
+import { Court } from './court.mjs';
+import { linuxFirstPicture } from './linux_picture.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const repo = path.join(here, '../..');
+const dist = path.resolve(process.argv[2] ?? path.join(repo, 'build-web/dist'));
+const linuxBuild = path.resolve(process.env.KESTROVA_LINUX_BUILD ?? path.join(repo, 'build'));
+const shots = process.env.KESTROVA_SHOTS ?? '/tmp/kestrova-web';
+const width = 800, height = 600, lives = 5;
+const court = new Court(width, height);
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+fs.mkdirSync(shots, { recursive: true });
+
+const requests = [];
+const server = await serve(dist, requests);
+const url = `http://127.0.0.1:${server.address().port}/`;
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'kestrova-profile-'));
+const browser = await launch();
+const decoder = await browser.newPage();
+let context = null;
+let failed = false;
+
+function save(name, shown) { fs.writeFileSync(path.join(shots, `${name}.png`), shown.png); }
+
+async function step(name, body) {
+  try {
+    await body();
+    console.log(`ok: ${name}`);
+  } catch (e) {
+    failed = true;
+    console.log(`FAIL: ${name}: ${e.message}`);
+    throw e;
+  }
+}
+
+async function open() {
+  context = await launchWithProfile(profile, { viewport: { width, height } });
+  const page = context.pages()[0] ?? await context.newPage();
+  page.log = [];
+  page.on('console', (m) => page.log.push(`${m.type()}: ${m.text()}`));
+  page.on('pageerror', (e) => page.log.push(`error: ${e.message}`));
+  await page.goto(url);
+  return page;
+}
+
+async function firstPicture(page, tag) {
+  const { shown, why } = await waitForPicture(page, decoder, 60, (s) => court.atRestFault(s.at, lives, 0));
+  save(tag, shown);
+  assert.equal(why, '', `no first picture: ${why}\n${page.log.join('\n')}`);
+  return shown;
+}
+
+// The dialog or box showing `text`, once it is up.
+async function box(page, text) {
+  const found = page.getByRole('dialog').filter({ hasText: text });
+  await found.waitFor({ state: 'visible', timeout: 90000 });
+  return found;
+}
+
+// The open dialog as the page shows it: caption, the texts of its parts in
+// order, which part has the focus, its fonts, and where it is on the canvas.
+const openDialog = (page) => page.evaluate(() => {
+  const d = document.querySelector('dialog[open]');
+  if (!d) return null;
+  const parts = [...d.querySelector('.kd-client').children];
+  const box = d.getBoundingClientRect(), client = d.querySelector('.kd-client').getBoundingClientRect();
+  const canvas = document.getElementById('canvas').getBoundingClientRect();
+  return {
+    caption: d.querySelector('.kd-caption').textContent,
+    texts: parts.map((p) => (p.tagName === 'INPUT' ? p.value : p.textContent)),
+    tags: parts.map((p) => p.tagName),
+    focus: parts.indexOf(document.activeElement),
+    inside: box.left >= canvas.left && box.top >= canvas.top && box.right <= canvas.right && box.bottom <= canvas.bottom,
+    // Of the client area, as boxes are centred on the other systems.
+    centre: [client.left + client.width / 2 - (canvas.left + canvas.width / 2),
+             client.top + client.height / 2 - (canvas.top + canvas.height / 2)],
+    fonts: parts.map((p) => getComputedStyle(p).fontFamily),
+  };
+});
+
+// "Kestrova.res" as the page keeps it in IndexedDB (Emscripten's IDBFS: one
+// database for the game's folder, an entry for each file), or null when
+// there is none. `bytes` given, stores them there instead.
+const folder = '/kestrova', fileKey = '/kestrova/Kestrova.res';
+async function storedFile(page, bytes = null) {
+  const found = await page.evaluate(([folder, key, bytes]) => new Promise((resolve, reject) => {
+    const open = indexedDB.open(folder);
+    open.onerror = () => reject(open.error);
+    open.onsuccess = () => {
+      const db = open.result;
+      if (!db.objectStoreNames.contains('FILE_DATA')) return db.close(), resolve(null);
+      const store = db.transaction('FILE_DATA', bytes ? 'readwrite' : 'readonly').objectStore('FILE_DATA');
+      const request = bytes
+        ? store.put({ timestamp: new Date(), mode: 0o100644, contents: new Uint8Array(bytes) }, key)
+        : store.get(key);
+      request.onerror = () => reject(request.error);
+      request.onsuccess = () => {
+        db.close();
+        resolve(bytes || !request.result ? null : Array.from(request.result.contents));
+      };
+    };
+  }), [folder, fileKey, bytes && Array.from(bytes)]);
+  return found && Buffer.from(found);
+}
+
+// Plays from the first picture to "Game Over!": each ball hit once with a
+// click beside it, so that it goes for a brick of its own and comes back past
+// the racket, parked in a corner.
+async function playUntilGameOver(page, tag, { listen = false, pauseCheck = false } = {}) {
+  const start = await firstPicture(page, `${tag}-first`);
+  const columns = [5, -5, 15, -15, 25];
+  const [restX, restY] = court.ballAtRest();
+  let score = 0;
+  if (listen) {
+    await sleep(1000);
+    assert.ok(await page.evaluate(() => window.kestrovaAudioPeak?.() ?? 0) < 1e-4, 'sound before the click');
+  }
+  for (let ball = 0; ball < lives; ++ball) {
+    const dx = Math.round((columns[ball] * court.scale) / 300);
+    await page.mouse.click(restX + dx, restY);
+    await page.mouse.move(4, height - 4, { steps: 4 });
+    if (ball === 0 && listen) {
+      let peak = 0;
+      for (const end = Date.now() + 15000; peak < 0.02 && Date.now() < end; await sleep(200)) {
+        peak = Math.max(peak, await page.evaluate(() => window.kestrovaAudioPeak?.() ?? 0));
+      }
+      assert.ok(peak >= 0.02, `no sound after the click launched the ball (peak ${peak})`);
+    }
+    if (ball === 0 && pauseCheck) await expectPausedWhileUnfocused(page, tag);
+    if (ball + 1 === lives) break;
+    const { shown, why } = await waitForPicture(page, decoder, 90,
+      (s) => court.atRestFault(s.at, lives - 1 - ball));
+    save(`${tag}-lost-${ball + 1}`, shown);
+    assert.equal(why, '', `ball ${ball + 1} was not lost: ${why}`);
+    const now = court.score(shown.at);
+    assert.ok(now > score, `ball ${ball + 1} hit no brick (score ${now})`);
+    score = now;
+  }
+}
+
+// The canvas losing the focus stops the ball until it comes back.
+async function expectPausedWhileUnfocused(page, tag) {
+  await sleep(300);
+  await page.evaluate(() => document.getElementById('canvas').blur());
+  await sleep(500);
+  const a = await picture(page, decoder);
+  await sleep(1000);
+  const b = await picture(page, decoder);
+  save(`${tag}-paused`, b);
+  assert.ok(a.png.equals(b.png), 'the ball moved while the page had no focus');
+  await page.evaluate(() => document.getElementById('canvas').focus());
+  const { why } = await waitForPicture(page, decoder, 10,
+    async (s) => (s.png.equals(b.png) ? 'the ball did not move on' : ''));
+  assert.equal(why, '', 'the game did not go on with the focus back');
+}
+
+// Closes "Best results" once it shows `names`; gives the score on the first one's line.
+async function closeResults(page, names) {
+  const results = await box(page, 'Best results');
+  for (const name of names) await results.getByText(name).first().waitFor({ timeout: 5000 });
+  const line = await results.getByText(names[0]).first().textContent();
+  save('results', await picture(page, decoder));
+  await page.keyboard.press('Enter');
+  await results.waitFor({ state: 'hidden', timeout: 10000 });
+  return Number(line.trim().split(/\s+/).pop());
+}
+
+try {
+  const linuxFirst = await linuxFirstPicture(path.join(linuxBuild, 'kestrova'), width, height, decoder);
+
+  await step('the first picture is the Linux build\'s at the same size', async () => {
+    const page = await open();
+    const shown = await firstPicture(page, 'first');
+    const different = court.differentOutsideTheBricks(linuxFirst.at, shown.at, 8);
+    assert.ok(different <= (width * height) / 1000, `${different} pixels differ from the Linux build's`);
+    await context.close();
+  });
+
+  let name = 'Zoë Kovač', score = 0, expected = null;
+  await step('a whole game: heard from the click, "Game Over!", the name typed, the table', async () => {
+    const page = await open();
+    await playUntilGameOver(page, 'game', { listen: true });
+    await box(page, 'Game Over!');
+    const over = await openDialog(page);
+    assert.equal(over.caption, '', 'the box has a caption');
+    assert.ok(over.tags.at(-1) === 'BUTTON' && over.texts.at(-1) === 'OK' && over.focus === over.texts.length - 1,
+              `the box has no focused OK: ${JSON.stringify(over)}`);
+    assert.ok(Math.abs(over.centre[0]) <= 1 && Math.abs(over.centre[1]) <= 1, `the box is not centred: ${over.centre}`);
+    save('game-over', await picture(page, decoder));
+    await page.keyboard.press('Enter');
+    const dialog = await box(page, 'Enter your name');
+    const ask = await openDialog(page);
+    assert.deepEqual([ask.tags, ask.texts.slice(1)], [['INPUT', 'BUTTON', 'BUTTON'], ['OK', 'Cancel']],
+                     'the name dialog\'s parts are not the template\'s');
+    assert.ok(ask.focus === 0 && ask.inside, `the name field has no focus, or the dialog is off the canvas: ${JSON.stringify(ask)}`);
+    await page.keyboard.type(name);
+    save('name', await picture(page, decoder));
+    await page.keyboard.press('Enter');
+    await dialog.waitFor({ state: 'hidden' });
+    await box(page, 'Best results');
+    assert.match((await openDialog(page)).fonts[1], /mono|courier/i, 'the results are not in a fixed-width font');
+    score = await closeResults(page, [name]);
+    assert.ok(score >= 4, `the results show ${score}, less than the four balls hit before the last`);
+    await page.waitForFunction(() => !document.querySelector('dialog[open]'), null, { timeout: 10000 });
+    assert.ok(await page.evaluate(() => document.activeElement === document.getElementById('canvas')),
+              'the canvas did not get the focus back');
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'kestrova-expected-'));
+    execFileSync(path.join(linuxBuild, 'tests/web/expected_score_file'), [name, String(score)], { cwd: folder });
+    expected = fs.readFileSync(path.join(folder, 'Kestrova.res'));
+    fs.rmSync(folder, { recursive: true });
+    assert.deepEqual(await storedFile(page), expected, 'the page\'s Kestrova.res is not the Linux build\'s');
+  });
+
+  await step('the table is kept across a reload and a restart of the browser', async () => {
+    let page = context.pages()[0];
+    await page.reload();
+    await firstPicture(page, 'reloaded');
+    assert.deepEqual(await storedFile(page), expected, 'Kestrova.res changed over a reload');
+    await context.close();
+    page = await open();
+    await firstPicture(page, 'restarted');
+    assert.deepEqual(await storedFile(page), expected, 'Kestrova.res changed over a restart');
+    await context.close();
+  });
+
+  await step('below a full table: straight to the results, the file left alone; focus loss pauses', async () => {
+    const page = await open();
+    await firstPicture(page, 'full-first');
+    const full = Buffer.alloc(4 + 10 * 24);
+    full.writeInt32LE(10, 0);
+    for (let k = 0; k < 10; ++k) {
+      full.write(`Champion ${k + 1}`, 4 + k * 24, 'latin1');
+      full.writeInt32LE(99000 - 1000 * k, 4 + k * 24 + 20);
+    }
+    await storedFile(page, full);
+    await page.reload();
+    await playUntilGameOver(page, 'full', { pauseCheck: true });
+    await box(page, 'Game Over!');
+    await page.keyboard.press('Enter');
+    await closeResults(page, ['Champion 1', 'Champion 10']);
+    assert.equal(await page.getByRole('dialog').filter({ hasText: 'Enter your name' }).count(), 0);
+    assert.deepEqual(await storedFile(page), full, 'the full table was written over');
+    await context.close();
+  });
+} catch (e) {
+  failed = true;
+  for (const page of context?.pages() ?? []) console.error(page.log?.join('\n'));
+} finally {
+  await context?.close().catch(() => {});
+  await browser.close();
+  server.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+}
+console.log(failed ? `FAIL (screenshots in ${shots})` : `ok: the page plays as the Linux build does (screenshots in ${shots})`);
+process.exit(failed ? 1 : 0);
