@@ -54,9 +54,12 @@ export async function decodePng(decoder, png) {
     const canvas = new OffscreenCanvas(image.width, image.height);
     const context = canvas.getContext('2d');
     context.drawImage(image, 0, 0);
+    // As base64: an array of millions of numbers takes seconds to cross over.
     const pixels = context.getImageData(0, 0, image.width, image.height).data;
-    return { width: image.width, height: image.height, data: Array.from(pixels) };
-  }, png.toString('base64'));
+    let text = '';
+    for (let i = 0; i < pixels.length; i += 0x8000) text += String.fromCharCode(...pixels.subarray(i, i + 0x8000));
+    return { width: image.width, height: image.height, data: btoa(text) };
+  }, png.toString('base64')).then((r) => ({ ...r, data: Buffer.from(r.data, 'base64') }));
   const at = (x, y) => {
     if (x < 0 || y < 0 || x >= width || y >= height) return [-1, -1, -1];
     const i = (y * width + x) * 4;
