@@ -113,12 +113,7 @@ LRESULT ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
                 dialogs::CopyUtf8(dialogs::page::Text(d->token, c->id), reinterpret_cast<char*>(lParam), wParam));
         case WM_GETTEXTLENGTH: return static_cast<LRESULT>(dialogs::page::Text(d->token, c->id).size());
         case WM_SETFOCUS: dialogs::page::Focus(d->token, c->id); return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;  // the page draws
-            BeginPaint(window, &paint);
-            EndPaint(window, &paint);
-            return 0;
-        }
+        case WM_PAINT: return dialogs::page::PaintedByThePage(window);
         case WM_ERASEBKGND: return 1;
         default: return DefWindowProcA(window, message, wParam, lParam);
     }

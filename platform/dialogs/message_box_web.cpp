@@ -54,12 +54,7 @@ LRESULT BoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SHOWWINDOW: dialogs::page::Show(state->token, wParam != FALSE); return 0;
         case WM_SETFOCUS: dialogs::page::Focus(state->token, IDOK); return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;  // the page draws
-            BeginPaint(window, &paint);
-            EndPaint(window, &paint);
-            return 0;
-        }
+        case WM_PAINT: return dialogs::page::PaintedByThePage(window);
         case WM_ERASEBKGND: return 1;
         case WM_CLOSE:
             state->done = true;  // MessageBoxA ends the box once its loop sees it

@@ -81,4 +81,11 @@ HWND CreatePageWindow(const char* className, const std::string& caption, DWORD s
     return window;
 }
 
+LRESULT PaintedByThePage(HWND window) {
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+    return 0;
+}
+
 }  // namespace plat::dialogs::page

@@ -66,4 +66,7 @@ private:
 HWND CreatePageWindow(const char* className, const std::string& caption, DWORD style, int clientWidth,
                       int clientHeight, HWND owner);
 
+// WM_PAINT of a window the page draws: only validated.
+LRESULT PaintedByThePage(HWND window);
+
 }  // namespace plat::dialogs::page

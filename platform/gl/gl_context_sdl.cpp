@@ -43,18 +43,7 @@ bool PrepareForWindows() {
     // Done on every call: SDL forgets the library and the attributes whenever
     // its video subsystem is shut down and started again. Loading an already
     // loaded library only counts a reference.
-    if (SDL_GL_LoadLibrary(nullptr) != 0) return false;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    // A device covering the window draws into it directly, with the same
-    // depth precision as the framebuffer objects of the other devices.
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    return true;
+    return LoadLibraryAndAsk(3, 3, SDL_GL_CONTEXT_PROFILE_CORE);
 }
 
 bool ShowsPictures(NativeWindow) {

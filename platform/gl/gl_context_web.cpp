@@ -31,16 +31,7 @@ bool PrepareForWindows() {
     // Keys reach the game only while the canvas has the focus, as a desktop
     // window's do, and never while someone types into the page elsewhere.
     SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
-    if (SDL_GL_LoadLibrary(nullptr) != 0) return false;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    return true;
+    return LoadLibraryAndAsk(3, 0, SDL_GL_CONTEXT_PROFILE_ES);
 }
 
 // A hidden window draws off the page, where pictures can be read back, as a
