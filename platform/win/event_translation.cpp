@@ -134,7 +134,9 @@ HWND HitChild(HWND window, int* x, int* y) {
     return window;
 }
 
-void OnMouse(Uint32 windowId, int x, int y, UINT message, WPARAM buttons, int clicks) {
+}  // namespace
+
+void QueueMouseInput(Uint32 windowId, int x, int y, UINT message, WPARAM buttons, int clicks) {
     Window* w = WindowOfEvent(windowId);
     if (!w || !w->native || w->shown == Shown::Minimized) return;
     int width = 0, height = 0;
@@ -154,6 +156,8 @@ void OnMouse(Uint32 windowId, int x, int y, UINT message, WPARAM buttons, int cl
                     MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y))));
 }
 
+namespace {
+
 void OnButton(const SDL_MouseButtonEvent& b, bool down) {
     WPARAM flag = ButtonFlag(b.button);
     if (!flag) return;
@@ -163,7 +167,7 @@ void OnButton(const SDL_MouseButtonEvent& b, bool down) {
         buttonsNow &= ~flag;
     UINT message = flag == MK_LBUTTON ? WM_LBUTTONDOWN : flag == MK_RBUTTON ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
     if (!down) message += 1;
-    OnMouse(b.windowID, b.x, b.y, message, buttonsNow, b.clicks);
+    QueueMouseInput(b.windowID, b.x, b.y, message, buttonsNow, b.clicks);
 }
 
 void OnMotion(const SDL_MouseMotionEvent& m) {
@@ -171,7 +175,7 @@ void OnMotion(const SDL_MouseMotionEvent& m) {
     if (m.state & SDL_BUTTON_LMASK) buttons |= MK_LBUTTON;
     if (m.state & SDL_BUTTON_RMASK) buttons |= MK_RBUTTON;
     if (m.state & SDL_BUTTON_MMASK) buttons |= MK_MBUTTON;
-    OnMouse(m.windowID, m.x, m.y, WM_MOUSEMOVE, buttons, 0);
+    QueueMouseInput(m.windowID, m.x, m.y, WM_MOUSEMOVE, buttons, 0);
 }
 
 void OnWindowEvent(const SDL_WindowEvent& e) {
@@ -231,6 +235,9 @@ void TranslateSdlEvent(const SDL_Event& event) {
         case SDL_MOUSEBUTTONDOWN: OnButton(event.button, true); break;
         case SDL_MOUSEBUTTONUP: OnButton(event.button, false); break;
         case SDL_WINDOWEVENT: OnWindowEvent(event.window); break;
+        case SDL_FINGERDOWN:
+        case SDL_FINGERMOTION:
+        case SDL_FINGERUP: TranslateTouch(event); break;
         default:
             // SDL_QUIT is left alone: each window's close request is its own.
             if (event.type == WakeEventType()) NoteWoken();

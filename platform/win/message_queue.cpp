@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/win/event_wait.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/window_table.h"
 
@@ -196,7 +197,7 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax) {
         if (win::Fetch(msg, window, filterMin, filterMax, true)) return msg->message == WM_QUIT ? FALSE : TRUE;
         if (window && !win::Find(window)) return -1;
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, win::TimeToNextTimer(window, filterMin, filterMax)))
+        if (win::WaitForEvent(&event, win::TimeToNextTimer(window, filterMin, filterMax)))
             win::TranslateSdlEvent(event);
     }
 }

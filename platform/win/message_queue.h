@@ -1,6 +1,8 @@
 // The queue's side that SDL event translation feeds.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/win/window_system.h"
 
 union SDL_Event;
@@ -16,6 +18,13 @@ void QueueInput(const MSG& msg);
 
 // Turns one SDL event into queued input, sent window messages or paint.
 void TranslateSdlEvent(const SDL_Event& event);
+
+// Mouse input at a point of the window's client area (SDL's window id), sent
+// to the child under it: `buttons` are the MK_ button flags held.
+void QueueMouseInput(std::uint32_t windowId, int x, int y, UINT message, WPARAM buttons, int clicks);
+
+// Finger events as mouse input (touch_translation.cpp).
+void TranslateTouch(const SDL_Event& event);
 
 // GetKeyState follows the key messages as they are taken from the queue.
 void NoteRetrievedKey(const MSG& msg);

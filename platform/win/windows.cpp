@@ -127,6 +127,8 @@ bool EnsureSdl() {
     // Plain windows (boxes, dialogs) draw on a software surface: they must
     // work where OpenGL does not, so SDL may not put a GL renderer behind it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Fingers are translated by the window system itself (touch_translation.cpp).
+    SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) return false;
     SurviveSendsToWindowsGone();
     Uint32 type = SDL_RegisterEvents(1);
