@@ -2,5 +2,5 @@
 
 int main(int argc, char** argv) {
     SetCommandLine(argc, argv);
-    return WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOW);
+    return EndProgram(WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOW));
 }

@@ -31,6 +31,8 @@ target_link_libraries(kestrova PRIVATE kestrova_game)
 set(KESTROVA_DIST ${CMAKE_BINARY_DIR}/dist)
 set_target_properties(kestrova PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTROVA_DIST})
 kestrova_web_program(kestrova)
+# Each game is a fresh instance of the program, made by the page.
+target_link_options(kestrova PRIVATE -sMODULARIZE -sEXPORT_NAME=createKestrova)
 configure_file(${CMAKE_SOURCE_DIR}/app/kestrova_web.html ${KESTROVA_DIST}/index.html COPYONLY)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/notices/LICENSES-web.txt ${KESTROVA_DIST}/LICENSES COPYONLY)
 # The page's synthesiser (js-synthesizer, installed into packaging/web by

@@ -18,7 +18,8 @@ mergeInto(LibraryManager.library, {
     synth: null,     // once it can sound
     files: null,     // a promise of them, once asked for
     started: false,
-    failed: false,   // no AudioContext to be had
+    failed: false,   // no AudioContext to be had, or the program ended
+    listening: null, // for the player's first gesture
 
     // Scripts are fetched once, after the first picture, and run from that copy.
     script: function (name) {
@@ -29,11 +30,28 @@ mergeInto(LibraryManager.library, {
         return URL.createObjectURL(new Blob([body], { type: 'text/javascript' }));
       });
     },
+    // The sound font is most of what the page fetches after the first
+    // picture: the page shows how far it is (Module.kestrovaLoading).
     font: function (name) {
+      var told = Module['kestrovaLoading'] || function () {};
       return fetch(name).then(function (response) {
         if (!response.ok) throw new Error(name + ': ' + response.status);
-        return response.arrayBuffer();
-      });
+        // A compressed answer's length is not the length of what is read.
+        var total = response.headers.get('Content-Encoding') ? 0 : Number(response.headers.get('Content-Length')) || 0;
+        if (!response.body) return response.arrayBuffer();
+        var reader = response.body.getReader(), parts = [], done = 0;
+        function next() {
+          return reader.read().then(function (part) {
+            if (part.done) return new Blob(parts).arrayBuffer();
+            parts.push(part.value);
+            done += part.value.byteLength;
+            told('sound', done, total);
+            return next();
+          });
+        }
+        told('sound', 0, total);
+        return next();
+      }).finally(function () { told('sound', -1, 0); });
     },
     run: function (url) {
       return new Promise(function (resolve, reject) {
@@ -112,11 +130,20 @@ mergeInto(LibraryManager.library, {
   kestrova_synth_open: function () {
     var S = KestrovaSynth;
     if (typeof window === 'undefined' || typeof AudioWorkletNode === 'undefined') return 0;
-    if (!window.kestrovaAudioPeak) {
+    if (!S.listening) {
+      S.listening = new AbortController();
       window.kestrovaAudioPeak = S.peak;
       // pointerup too: a touch counts as a gesture only when it ends.
       ['pointerdown', 'pointerup', 'keydown'].forEach(function (type) {
-        window.addEventListener(type, S.gesture, true);
+        window.addEventListener(type, S.gesture, { capture: true, signal: S.listening.signal });
+      });
+      // The program's end silences it and lets the page's sound go: the next
+      // game makes its own.
+      Module.kestrovaAtEnd = (Module.kestrovaAtEnd || []).concat(function () {
+        S.listening.abort();
+        S.failed = true;
+        if (window.kestrovaAudioPeak === S.peak) delete window.kestrovaAudioPeak;
+        if (S.context) S.context.close().catch(function () {});
       });
     }
     return 1;

@@ -11,6 +11,12 @@ namespace plat {
 // main() hands its arguments over so GetCommandLineA can return them.
 void SetCommandLine(int argc, char** argv);
 
+// main() returns what this returns: the code itself, except in the browser,
+// where main's return reaches no one once the program has slept. There the
+// program ends here, leaving nothing of it running in the page (listeners,
+// sound), and the page hears of it and offers the next game.
+int EndProgram(int exitCode);
+
 // Called each time a modal loop has shown its window and is about to run;
 // tests answer boxes and dialogs from here with real input events.
 void SetModalHook(std::function<void(HWND box)> hook);

@@ -49,6 +49,10 @@ void SetCommandLine(int argc, char** argv) {
     commandLineSet = true;
 }
 
+#if !defined(__EMSCRIPTEN__)
+int EndProgram(int exitCode) { return exitCode; }
+#endif
+
 LPSTR GetCommandLineA() {
     if (!commandLineSet) {
         commandLine = Quoted(ExecutablePath());

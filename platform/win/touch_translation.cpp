@@ -1,8 +1,9 @@
-// Fingers become the mouse a game of the old platform understands: one finger
-// is the left button, held where it touches, so a tap is a click at the
-// finger and a drag moves what follows the mouse; two fingers are a drag
-// with the right button, at the point between them. SDL's own finger mouse
-// knows only the first finger, and is switched off (EnsureSdl).
+// Fingers become the mouse a game of the old platform understands. One finger
+// is the pointer: the racket follows it, and lifting it is a click where it
+// lifts, so a tap clicks at the finger. Two fingers are a drag with the right
+// button, at the point between them. The click waits for the lift so that
+// the first of two fingers never clicks. SDL's own finger mouse knows only
+// the first finger and clicks as it lands; it is switched off (EnsureSdl).
 #include <SDL.h>
 
 #include <algorithm>
@@ -20,10 +21,10 @@ struct Finger {
 
 // The two fingers a gesture follows; a third is ignored.
 Finger fingers[2];
-// What the fingers hold down: MK_LBUTTON for one, MK_RBUTTON for two, or 0
-// after a two-finger drag until every finger is lifted, so that the finger
-// left behind does not throw the racket across the court.
-WPARAM held = 0;
+// After a two-finger drag the gesture is spent until every finger is lifted,
+// so that the finger left behind neither clicks nor throws the racket across.
+enum class Gesture { None, Pointing, Dragging, Spent };
+Gesture gesture = Gesture::None;
 Uint32 touchedWindow = 0;
 
 int Down() { return fingers[0].down + fingers[1].down; }
@@ -58,23 +59,17 @@ void Send(UINT message, WPARAM buttons) {
 void FingerDown(const SDL_TouchFingerEvent& e) {
     if (Tracked(e.fingerId)) return;
     if (Down() == 0) {
-        held = MK_LBUTTON;
+        gesture = Gesture::None;
         touchedWindow = e.windowID;
     }
     Finger* slot = !fingers[0].down ? &fingers[0] : !fingers[1].down ? &fingers[1] : nullptr;
     if (!slot || e.windowID != touchedWindow) return;
-    if (Down() == 0) {
-        *slot = Finger{e.fingerId, true, e.x, e.y};
-        // The pointer comes to the finger first, as a mouse is where it clicks.
-        Send(WM_MOUSEMOVE, 0);
-        Send(WM_LBUTTONDOWN, MK_LBUTTON);
-        return;
-    }
-    // The first finger lets go where it is; the two drag from between them.
-    if (held == MK_LBUTTON) Send(WM_LBUTTONUP, 0);
     *slot = Finger{e.fingerId, true, e.x, e.y};
-    if (held == MK_LBUTTON) {
-        held = MK_RBUTTON;
+    if (gesture == Gesture::None) {
+        gesture = Gesture::Pointing;
+        Send(WM_MOUSEMOVE, 0);
+    } else if (gesture == Gesture::Pointing) {
+        gesture = Gesture::Dragging;
         Send(WM_RBUTTONDOWN, MK_RBUTTON);
     }
 }
@@ -84,7 +79,8 @@ void FingerMotion(const SDL_TouchFingerEvent& e) {
     if (!f) return;
     f->x = e.x;
     f->y = e.y;
-    if (held) Send(WM_MOUSEMOVE, held);
+    if (gesture == Gesture::Pointing) Send(WM_MOUSEMOVE, 0);
+    if (gesture == Gesture::Dragging) Send(WM_MOUSEMOVE, MK_RBUTTON);
 }
 
 void FingerUp(const SDL_TouchFingerEvent& e) {
@@ -92,9 +88,14 @@ void FingerUp(const SDL_TouchFingerEvent& e) {
     if (!f) return;
     f->x = e.x;
     f->y = e.y;
-    if (held == MK_LBUTTON) Send(WM_LBUTTONUP, 0);
-    if (held == MK_RBUTTON) Send(WM_RBUTTONUP, 0);
-    held = 0;
+    if (gesture == Gesture::Pointing) {
+        Send(WM_MOUSEMOVE, 0);
+        Send(WM_LBUTTONDOWN, MK_LBUTTON);
+        Send(WM_LBUTTONUP, 0);
+    } else if (gesture == Gesture::Dragging) {
+        Send(WM_RBUTTONUP, 0);
+    }
+    gesture = Gesture::Spent;
     f->down = false;
 }
 

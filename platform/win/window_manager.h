@@ -18,6 +18,12 @@ inline constexpr const char* kWindowClassName = "Kestrova";
 // where SDL's video driver is not x11.
 void TellWindowManager(SDL_Window* window, DWORD style);
 
+// Whether the window manager keeps a destroyed window's native window, which
+// must then not be destroyed. Only the browser does: there the main window is
+// the canvas, which SDL would empty, and the page shows the game's last
+// picture until the next game (the program's end lets go of the rest).
+bool KeepsLastPicture(SDL_Window* window);
+
 // Keeps the program alive when an event sent to one of its windows finds the
 // window already destroyed, as SDL's wake-ups from other threads can. Call
 // once SDL's video is up; does nothing where its driver is not x11.

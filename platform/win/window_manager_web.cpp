@@ -45,30 +45,44 @@ EM_JS(void, KestrovaWatchCanvas, (), {
         var ratio = window.devicePixelRatio || 1;
         _KestrovaFitCanvas(Math.round(box.width * ratio), Math.round(box.height * ratio));
     }
+    // Everything here is let go of when the program ends (program_end_web.cpp).
+    var watching = Module.kestrovaCanvasWatch;
+    var fresh = !watching;
+    if (fresh) {
+        watching = Module.kestrovaCanvasWatch = new AbortController();
+        Module.kestrovaAtEnd = (Module.kestrovaAtEnd || []).concat(function () { watching.abort(); });
+    }
+    var own = { signal: watching.signal };
     // Browser zoom resizes the window too; a move to a screen of another
     // density may change nothing else. The query is kept: one let go of
     // may be collected with its listener.
     function watchRatio() {
         Module.kestrovaRatioQuery = matchMedia('(resolution: ' + (window.devicePixelRatio || 1) + 'dppx)');
-        Module.kestrovaRatioQuery.addEventListener('change', function () { fit(); watchRatio(); }, { once: true });
+        Module.kestrovaRatioQuery.addEventListener('change', function () { fit(); watchRatio(); },
+                                                   { once: true, signal: watching.signal });
     }
     // The game has the focus while the page is shown, the browser's window
     // has the focus and the canvas has it within the page. Judged once each
     // event has settled (a blur comes before the next element's focus), and
     // after SDL's own word on the browser's window, which this overrides.
     function judge() {
+        if (watching.signal.aborted) return;
         _KestrovaCanvasFocus(!document.hidden && document.hasFocus() && document.activeElement === canvas ? 1 : 0);
     }
     function judgeLater() { setTimeout(judge, 0); }
-    if (!Module.kestrovaCanvasWatched) {
-        Module.kestrovaCanvasWatched = true;
-        window.addEventListener('resize', fit);
+    if (fresh) {
+        window.addEventListener('resize', fit, own);
         watchRatio();
-        canvas.addEventListener('focus', judgeLater);
-        canvas.addEventListener('blur', judgeLater);
-        window.addEventListener('focus', judgeLater);
-        window.addEventListener('blur', judgeLater);
-        document.addEventListener('visibilitychange', judgeLater);
+        canvas.addEventListener('focus', judgeLater, own);
+        canvas.addEventListener('blur', judgeLater, own);
+        window.addEventListener('focus', judgeLater, own);
+        window.addEventListener('blur', judgeLater, own);
+        document.addEventListener('visibilitychange', judgeLater, own);
+        // A finger on the canvas gives it the keys as a click does: SDL stops
+        // the touch's own mouse events, and with them the browser's focus.
+        canvas.addEventListener('touchstart', function () { canvas.focus(); }, { passive: true, signal: watching.signal });
+        // A long press or right-button drag turns the camera, never opens a menu.
+        canvas.addEventListener('contextmenu', function (event) { event.preventDefault(); }, own);
     }
     fit();
     judgeLater();
@@ -81,6 +95,12 @@ void TellWindowManager(SDL_Window* window, DWORD) {
     if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE)) return;
     canvasWindow = SDL_GetWindowID(window);
     KestrovaWatchCanvas();
+}
+
+bool KeepsLastPicture(SDL_Window* window) {
+    if (!window || SDL_GetWindowID(window) != canvasWindow) return false;
+    canvasWindow = 0;
+    return true;
 }
 
 void SurviveSendsToWindowsGone() {}

@@ -259,7 +259,7 @@ BOOL DestroyWindow(HWND handle) {
     if (w->native) {
         gl::ReleaseWindow(w->native);
         SDL_SetWindowData(w->native, "kestrova.hwnd", nullptr);
-        SDL_DestroyWindow(w->native);
+        if (!win::KeepsLastPicture(w->native)) SDL_DestroyWindow(w->native);
     }
     w->cls->windows--;
     win::table.erase(win::IdOf(handle));

@@ -90,4 +90,7 @@ void TellWindowManager(SDL_Window* native, DWORD style) {
     XFlush(display);
 }
 
+// A window gone is gone from the desktop.
+bool KeepsLastPicture(SDL_Window*) { return false; }
+
 }  // namespace plat::win

@@ -106,8 +106,9 @@ TEST_F(InputTest, MouseMessagesCarryClientPointAndFlags) {
     EXPECT_EQ(mouse[4].lParam, MAKELPARAM(319, 239));
 }
 
-// One finger is the left button where it touches; two are a right-button drag
-// at the point between them; the finger left after that moves nothing.
+// One finger is the pointer and clicks where it lifts; two are a right-button
+// drag at the point between them, and never click; the finger left after that
+// does nothing.
 TEST_F(InputTest, FingersBecomeTheMouse) {
     HWND w = Shown("InputTouch");  // 320 x 240
     auto finger = [&](Uint32 type, SDL_FingerID id, float x, float y) {
@@ -120,22 +121,24 @@ TEST_F(InputTest, FingersBecomeTheMouse) {
         e.tfinger.y = y;
         SDL_PushEvent(&e);
     };
+    using Got = std::vector<std::tuple<UINT, WPARAM, int, int>>;
     auto mouse = [&] {
-        std::vector<std::tuple<UINT, WPARAM, int, int>> out;
+        Got out;
         for (const MSG& m : Drain())
             if (m.message >= WM_MOUSEMOVE && m.message <= WM_MBUTTONDBLCLK)
-                out.emplace_back(m.message, m.wParam, static_cast<int>(LOWORD(m.lParam)), static_cast<int>(HIWORD(m.lParam)));
+                out.emplace_back(m.message, m.wParam, static_cast<int>(LOWORD(m.lParam)),
+                                 static_cast<int>(HIWORD(m.lParam)));
         return out;
     };
-    using Got = std::vector<std::tuple<UINT, WPARAM, int, int>>;
 
-    finger(SDL_FINGERDOWN, 7, 0.25f, 0.5f);
+    finger(SDL_FINGERDOWN, 7, 0.5f, 0.5f);
+    EXPECT_EQ(mouse(), (Got{{WM_MOUSEMOVE, 0, 160, 120}}));
+    finger(SDL_FINGERMOTION, 7, 0.25f, 0.5f);
     finger(SDL_FINGERUP, 7, 0.25f, 0.5f);
     EXPECT_EQ(mouse(), (Got{{WM_MOUSEMOVE, 0, 80, 120}, {WM_LBUTTONDOWN, MK_LBUTTON, 80, 120},
                             {WM_LBUTTONUP, 0, 80, 120}}));
 
-    finger(SDL_FINGERDOWN, 1, 0.5f, 0.5f);
-    finger(SDL_FINGERMOTION, 1, 0.75f, 0.25f);
+    finger(SDL_FINGERDOWN, 1, 0.75f, 0.25f);
     Drain();
     finger(SDL_FINGERDOWN, 2, 0.25f, 0.75f);
     finger(SDL_FINGERDOWN, 3, 0.0f, 0.0f);      // a third finger: ignored
@@ -145,11 +148,11 @@ TEST_F(InputTest, FingersBecomeTheMouse) {
     finger(SDL_FINGERMOTION, 2, 0.1f, 0.1f);    // left behind: nothing
     finger(SDL_FINGERUP, 2, 0.1f, 0.1f);
     finger(SDL_FINGERUP, 3, 0.9f, 0.9f);
-    EXPECT_EQ(mouse(), (Got{{WM_LBUTTONUP, 0, 240, 60}, {WM_RBUTTONDOWN, MK_RBUTTON, 160, 120},
-                            {WM_MOUSEMOVE, MK_RBUTTON, 240, 120}, {WM_RBUTTONUP, 0, 240, 120}}));
+    EXPECT_EQ(mouse(), (Got{{WM_RBUTTONDOWN, MK_RBUTTON, 160, 120}, {WM_MOUSEMOVE, MK_RBUTTON, 240, 120},
+                            {WM_RBUTTONUP, 0, 240, 120}}));
 
-    // After every finger is lifted, one finger is the left button again, and
-    // a point at the very edge stays inside the window.
+    // Once every finger is lifted, one finger points again; a point at the
+    // very edge stays inside the window.
     finger(SDL_FINGERDOWN, 4, 1.0f, 1.0f);
     finger(SDL_FINGERUP, 4, 1.0f, 1.0f);
     EXPECT_EQ(mouse(), (Got{{WM_MOUSEMOVE, 0, 319, 239}, {WM_LBUTTONDOWN, MK_LBUTTON, 319, 239},

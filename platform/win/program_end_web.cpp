@@ -1,0 +1,43 @@
+// The end of the game's program in the page, as a process ends on the desktop:
+// what it left behind in the page goes with it, so that the page can start
+// the next game as a fresh program beside nothing of the last.
+#include <emscripten/emscripten.h>
+
+#include <cstdio>
+
+#include "platform/win/host.h"
+
+namespace {
+
+// Each part that listens to the page or holds on to its sound adds its own
+// farewell to Module.kestrovaAtEnd.
+EM_JS(void, KestrovaRunEndHooks, (), {
+    (Module.kestrovaAtEnd || []).forEach(function (hook) {
+        try {
+            hook();
+        } catch (error) {
+            console.error(error);
+        }
+    });
+    Module.kestrovaAtEnd = [];
+    // SDL's listeners, on the canvas and the page. SDL_Quit would take them
+    // too, but it also empties the canvas, where the page keeps the game's
+    // last picture until the next game.
+    if (typeof JSEvents !== 'undefined') JSEvents.removeAllEventListeners();
+});
+
+}  // namespace
+
+namespace plat {
+
+int EndProgram(int exitCode) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    KestrovaRunEndHooks();
+    // Ends the runtime however many timers are still set, and calls the
+    // page's Module.onExit with the code.
+    emscripten_force_exit(exitCode);
+    return exitCode;
+}
+
+}  // namespace plat
