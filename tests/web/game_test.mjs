@@ -2,8 +2,12 @@
 // picture is the Linux build's, a click launches the ball and is heard, five
 // lost balls end the game, the name typed is kept in the table and in
 // "Kestrova.res" across a reload and a restart of the browser, byte for byte
-// what the Linux build writes; a full table is left alone; losing the focus
-// pauses the game.
+// what the Linux build writes; "Play again" starts a second game in the same
+// page whose table holds the first game's result; a full table is left alone;
+// losing the focus pauses the game. On an emulated phone, upright and turned,
+// the whole court shows, a tap hits the ball and two fingers turn the camera.
+// On a slow network the page shows how far the program and the sound are;
+// without WebGL 2 the game says so.
 //
 //   node tests/web/game_test.mjs [dist]
 // Needs an X display for the Linux build (scripts/with-display.sh), and
@@ -263,6 +267,41 @@ try {
     });
     assert.deepEqual(still, { scroll: [0, 0], zoom: 1, menu: true }, 'the page scrolled, zoomed or would show a menu');
     await phone.close();
+  });
+
+  await step('loading: the page says how far the program and the sound are; without WebGL 2, the game\'s own message', async () => {
+    const slow = await browser.newContext({ viewport: { width, height } });
+    let page = await slow.newPage();
+    // About a second for the program, several for the sound font.
+    const cdp = await slow.newCDPSession(page);
+    await cdp.send('Network.emulateNetworkConditions', { offline: false, latency: 20, downloadThroughput: 1 << 20, uploadThroughput: 1 << 20 });
+    const seen = new Set();
+    const watch = setInterval(() => page.evaluate(() => [...document.querySelectorAll('[role=status]')]
+      .filter((e) => !e.hidden && !e.closest('[hidden]')).map((e) => e.textContent))
+      .then((texts) => texts.forEach((t) => seen.add(t)), () => {}), 50);
+    await page.goto(url);
+    await page.locator('#loading').waitFor({ state: 'hidden', timeout: 60000 });
+    await page.mouse.click(width / 2, height / 2);  // the first click lets the sound in
+    await page.waitForFunction(() => document.getElementById('sound').hidden === false, null, { timeout: 20000 });
+    await page.waitForFunction(() => document.getElementById('sound').hidden, null, { timeout: 60000 });
+    clearInterval(watch);
+    const between = (what) => [...seen].some((t) => { const m = t.match(new RegExp(`^${what}: (\\d+) %$`)); return m && m[1] > 0 && m[1] < 100; });
+    assert.ok(between('Loading the program') && between('Loading the sound'), `no progress shown: ${[...seen].join(' | ')}`);
+    await slow.close();
+
+    const noGl = await browser.newContext({ viewport: { width, height } });
+    await noGl.addInitScript(() => {
+      const get = HTMLCanvasElement.prototype.getContext;
+      HTMLCanvasElement.prototype.getContext = function (type, ...rest) { return type === 'webgl2' ? null : get.call(this, type, ...rest); };
+    });
+    page = await noGl.newPage();
+    await page.goto(url);
+    await box(page, 'DirectX not found');
+    await page.keyboard.press('Enter');
+    await page.locator('#ended-text').filter({ hasText: 'WebGL 2' }).waitFor({ timeout: 10000 });
+    assert.ok(await page.locator('#again').isHidden(), '"Play again" is offered where no game can run');
+    save('no-webgl2', await picture(page, decoder));
+    await noGl.close();
   });
 
   let name = 'Zoë Kovač', score = 0, expected = null;
