@@ -10,7 +10,8 @@
 namespace {
 
 // Each part that listens to the page or holds on to its sound adds its own
-// farewell to Module.kestrovaAtEnd.
+// farewell to Module.kestrovaAtEnd; the page runs them too if the program
+// aborts.
 EM_JS(void, KestrovaRunEndHooks, (), {
     (Module.kestrovaAtEnd || []).forEach(function (hook) {
         try {
@@ -20,10 +21,6 @@ EM_JS(void, KestrovaRunEndHooks, (), {
         }
     });
     Module.kestrovaAtEnd = [];
-    // SDL's listeners, on the canvas and the page. SDL_Quit would take them
-    // too, but it also empties the canvas, where the page keeps the game's
-    // last picture until the next game.
-    if (typeof JSEvents !== 'undefined') JSEvents.removeAllEventListeners();
 });
 
 }  // namespace

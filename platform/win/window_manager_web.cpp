@@ -50,7 +50,13 @@ EM_JS(void, KestrovaWatchCanvas, (), {
     var fresh = !watching;
     if (fresh) {
         watching = Module.kestrovaCanvasWatch = new AbortController();
-        Module.kestrovaAtEnd = (Module.kestrovaAtEnd || []).concat(function () { watching.abort(); });
+        Module.kestrovaAtEnd = (Module.kestrovaAtEnd || []).concat(function () {
+            watching.abort();
+            // SDL's listeners, on the canvas and the page. SDL_Quit would take
+            // them too, but it also empties the canvas, which keeps the
+            // game's last picture until the next game.
+            JSEvents.removeAllEventListeners();
+        });
     }
     var own = { signal: watching.signal };
     // Browser zoom resizes the window too; a move to a screen of another

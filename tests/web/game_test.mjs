@@ -270,7 +270,8 @@ try {
   });
 
   await step('loading: the page says how far the program and the sound are; without WebGL 2, the game\'s own message', async () => {
-    const slow = await browser.newContext({ viewport: { width, height } });
+    // From the network itself: a service worker's answers are not slowed.
+    const slow = await browser.newContext({ viewport: { width, height }, serviceWorkers: 'block' });
     let page = await slow.newPage();
     // About a second for the program, several for the sound font.
     const cdp = await slow.newCDPSession(page);
