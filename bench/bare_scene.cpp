@@ -1,17 +1,17 @@
 #include "bench/bare_scene.h"
 
-#include <SDL.h>
-#include <epoxy/gl.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <string>
 #include <utility>
 
 #include "bench/brick_lattice.h"
+#include "bench/frame_finish.h"
 #include "game/game_view.h"
 #include "platform/gl/gl_context.h"
 #include "scene/ball.h"
@@ -276,7 +276,9 @@ struct Builder {
     }
 };
 
-const char* kVertexShader = R"(#version 330 core
+// The version line is the platform's (plat::gl::kShaderVersion): OpenGL 3.3
+// core, or WebGL 2's OpenGL ES 3.0.
+const char* kVertexShader = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
 layout(location = 2) in vec4 color;
@@ -301,7 +303,7 @@ void main() {
 }
 )";
 
-const char* kFragmentShader = R"(#version 330 core
+const char* kFragmentShader = R"(
 in vec4 vColor;
 in vec2 vUv;
 uniform sampler2D tex;
@@ -314,16 +316,18 @@ void main() {
 }
 )";
 
-GLuint Compile(GLenum type, const char* source) {
+GLuint Compile(GLenum type, const char* body) {
+    const std::string source = std::string(plat::gl::kShaderVersion) + body;
+    const char* text = source.c_str();
     GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
+    glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
     GLint ok = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
     if (!ok) {
         char log[512] = {};
         glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        SDL_Log("bare scene shader: %s", log);
+        std::fprintf(stderr, "bare scene shader: %s\n", log);
     }
     return shader;
 }
@@ -348,23 +352,8 @@ void ClipMatrix(int width, int height, float m[16]) {
 bool BareScene::Open(int width, int height, int x, int y, const SceneState& state, unsigned colourSeed,
                      int latticeBricks) {
     Close();
-    SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    window_ = SDL_CreateWindow("bare OpenGL", x, y, width, height, SDL_WINDOW_OPENGL);
-    context_ = window_ ? SDL_GL_CreateContext(window_) : nullptr;
-    // Back to what the platform asks of its windows.
-    SDL_GL_ResetAttributes();
-    plat::gl::PrepareForWindows();
-    if (!context_) {
-        Close();
-        return false;
-    }
-    SDL_GL_SetSwapInterval(0);
-    SDL_GL_GetDrawableSize(window_, &width_, &height_);
+    if (!window_.Open(width, height, x, y)) return false;
+    window_.DrawableSize(width_, height_);
 
     Builder scene;
     brickCount_ = latticeBricks >= 0 ? scene.Lattice(latticeBricks, colourSeed) : scene.Shell(colourSeed);
@@ -436,7 +425,7 @@ bool BareScene::Open(int width, int height, int x, int y, const SceneState& stat
     glGenTextures(1, &texture_);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture_);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 128, 128, 0, GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
+    plat::gl::TexImageXrgb(128, 128, texels);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 
@@ -452,25 +441,21 @@ bool BareScene::Open(int width, int height, int x, int y, const SceneState& stat
 }
 
 void BareScene::Close() {
-    if (context_) {
-        SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_));
+    if (window_.IsOpen()) {
+        window_.MakeCurrent();
         if (texture_) glDeleteTextures(1, &texture_);
         if (vbo_) glDeleteBuffers(1, &vbo_);
         if (vao_) glDeleteVertexArrays(1, &vao_);
         if (program_) glDeleteProgram(program_);
-        SDL_GL_MakeCurrent(window_, nullptr);
-        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
     }
-    if (window_) SDL_DestroyWindow(window_);
-    window_ = nullptr;
-    context_ = nullptr;
+    window_.Close();
     program_ = vao_ = vbo_ = texture_ = 0;
     colouredCount_ = texturedCount_ = lineCount_ = 0;
     brickCount_ = 0;
 }
 
 void BareScene::Draw() {
-    SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_));
+    window_.MakeCurrent();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glUniform1i(lightingLocation_, 1);
@@ -485,14 +470,14 @@ void BareScene::Draw() {
 }
 
 void BareScene::DrawFrame() {
-    if (!context_) return;
+    if (!window_.IsOpen()) return;
     Draw();
-    SDL_GL_SwapWindow(window_);
-    glFinish();
+    window_.Present();
+    FinishFrame();
 }
 
 bool BareScene::ReadPicture(std::vector<std::uint32_t>& pixels) {
-    if (!context_) return false;
+    if (!window_.IsOpen()) return false;
     Draw();
     std::vector<unsigned char> rgba(static_cast<std::size_t>(width_) * height_ * 4);
     glReadBuffer(GL_BACK);

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-struct SDL_Window;
+#include "bench/bare_window.h"
 
 namespace bench {
 
@@ -32,9 +32,8 @@ public:
     BareScene& operator=(const BareScene&) = delete;
     ~BareScene() { Close(); }
 
-    // A window of this client size at (x, y) with its own OpenGL 3.3 context,
-    // showing `state`. Restores the platform's context attributes afterwards,
-    // so windows made later by the game are made as before. The bricks take
+    // A window of this client size at (x, y) with its own context
+    // (bench/bare_window.h), showing `state`. The bricks take
     // their colours as the game does, from rand seeded with `colourSeed`.
     // With `latticeBricks` at 0 or more, the bricks are that many on the
     // benchmark's lattice (GameWindow::FillWithBricks) instead of level 2.
@@ -48,15 +47,13 @@ public:
     // back buffer before any swap.
     bool ReadPicture(std::vector<std::uint32_t>& pixels);
 
-    SDL_Window* window() const { return window_; }
     int vertexCount() const { return static_cast<int>(colouredCount_ + texturedCount_ + lineCount_); }
     int brickCount() const { return brickCount_; }
 
 private:
     void Draw();
 
-    SDL_Window* window_ = nullptr;
-    void* context_ = nullptr;
+    BareWindow window_;
     int width_ = 0, height_ = 0;
     unsigned program_ = 0, vao_ = 0, vbo_ = 0, texture_ = 0;
     int useTextureLocation_ = -1, lightingLocation_ = -1;

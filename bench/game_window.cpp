@@ -1,12 +1,11 @@
 #include "bench/game_window.h"
 
-#include <epoxy/gl.h>
-
 #include <cstdlib>
 
 #include "app/main_window.h"
 #include "app/view_manager.h"
 #include "bench/brick_lattice.h"
+#include "bench/frame_finish.h"
 #include "render/graphics_startup.h"
 #include "scene/ball.h"
 #include "scene/racket.h"
@@ -86,7 +85,7 @@ void GameWindow::FillWithBricks(int count) {
 
 bool GameWindow::DrawFrame() {
     const bool drew = view->Draw();
-    glFinish();
+    FinishFrame();
     return drew;
 }
 

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds the benchmarks, runs every one in a real X window (Xvfb with openbox)
-# and prints one table: quantity, value, target, met.
+# Builds the benchmarks, runs every one in a real X window (Xvfb with openbox),
+# and the web build's in headless Chromium (bench/web/), and prints one table:
+# quantity, value, target, met.
 #   bench/run.sh            the full run, a few minutes
 #   bench/run.sh --smoke    each measurement very briefly; fails only when a
 #                           benchmark cannot run, never on a figure
 # BUILD_DIR names the build directory (default: build); it is configured with
-# the benchmarks on and keeps its other settings.
+# the benchmarks on and keeps its other settings. WEB_BUILD_DIR names the
+# Emscripten build directory (default: build-web-bench).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +18,7 @@ case "${1:-}" in
   *) echo "usage: bench/run.sh [--smoke]" >&2; exit 2 ;;
 esac
 build="${BUILD_DIR:-build}"
+web_build="${WEB_BUILD_DIR:-build-web-bench}"
 
 load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
 bash scripts/setup.sh
@@ -31,6 +34,8 @@ fi
 
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
+web_built=yes
+bash bench/web/build.sh "$web_build" >"$out/web.build" 2>&1 || web_built=""
 export SDL_VIDEODRIVER=x11
 unset LD_PRELOAD
 if [ -n "$smoke" ]; then idle=2; play=2; else idle=10; play=10; fi
@@ -47,9 +52,18 @@ if ! KESTROVA_XVFB_SCREEN=1920x1080x24 bash scripts/with-display.sh \
     bash bench/game_process.sh "$build" "$idle" "$play" >"$out/process" 2>"$out/process.err"; then
   failed+=("bench/game_process.sh")
 fi
+# Headless Chromium needs no display. Its tools are checked first: a wrong
+# tool would give false figures rather than fail.
+if [ -n "$web_built" ]; then
+  node bench/web/bench_test.mjs >"$out/web.test" 2>&1 || failed+=("bench/web/bench_test.mjs")
+  node bench/web/bench.mjs "$web_build" $smoke >"$out/web" 2>"$out/web.err" || failed+=("bench/web/bench.mjs")
+else
+  failed+=("bench/web/build.sh")
+  : >"$out/web"
+fi
 load_end="$(cut -d' ' -f1-3 /proc/loadavg)"
 
-cat "$out/game" "$out/process" >"$out/all"
+cat "$out/game" "$out/process" "$out/web" >"$out/all"
 value() { awk -v k="$1" '$1 == "RESULT" && $2 == k {print $3}' "$out/all"; }
 info() { awk -v k="$1" '$1 == "INFO" && $2 == k {$1 = $2 = ""; sub(/^ +/, ""); print; exit}' "$out/all"; }
 
@@ -95,10 +109,25 @@ row "start-up in turns: minimal OpenGL program (median)" "$(value startup_minima
 row "start-up, game / minimal" "$(value startup_ratio)" x "<=" 1.15
 row "peak resident memory after start-up" "$(value peak_memory_startup_mb)" MB
 row "peak resident memory after ${play} s of play" "$(value peak_memory_play_mb)" MB
+for size in 640x480 1280x720 1920x1080; do
+  row "web: level 2 frame $size, game" "$(value "web_frame_${size}_game_ms")" ms
+  row "web: level 2 frame $size, bare WebGL 2" "$(value "web_frame_${size}_bare_ms")" ms
+  row "web: level 2 frame $size, game / bare" "$(value "web_frame_${size}_ratio")" x "<=" 1.05
+done
+web_starts="$(value web_startup_starts)"
+row "web: start-up to first picture, game's page (median of ${web_starts:-?})" "$(value web_startup_game_ms)" ms
+row "web: start-up to first picture, minimal page (median of ${web_starts:-?})" "$(value web_startup_minimal_ms)" ms
+row "web: start-up, game / minimal" "$(value web_startup_ratio)" x "<=" 1.5
+row "web: first visit, fetched before the first picture (gzip)" "$(value web_first_visit_mb)" MB "<" 3
+row "web:   of which by a worker (the offline copy)" "$(value web_first_visit_worker_mb)" MB
+row "web: fetched after the first picture (synthesiser, sound font)" "$(value web_after_first_picture_mb)" MB
+row "web: idle CPU, all the browser's processes, ${idle} s" "$(value web_idle_cpu_percent)" "% of a core" "<" 1
+row "web:   the same with the minimal page" "$(value web_idle_minimal_cpu_percent)" "% of a core"
 
 echo "Kestrova benchmarks${smoke:+ (smoke run: figures are not measurements)}"
 echo "commit $(git rev-parse --short HEAD 2>/dev/null || echo unknown), build ${build_type:-unknown} in $build, $(date -u +%Y-%m-%dT%H:%MZ)"
 echo "machine: $(nproc) CPUs, $(sed -n 's/^model name[^:]*: //p' /proc/cpuinfo | head -n 1), renderer $(info renderer || true)"
+echo "web: $(info web_browser || true), WebGL renderer $(info web_renderer || true)"
 echo "load average (1/5/15 min): $load_before before building, $load_start at start, $load_end at the end"
 printf '%s\n' "${rows[@]}" | awk -F'|' '
   { q[NR] = $1; v[NR] = $2; t[NR] = $3; m[NR] = $4
@@ -117,5 +146,9 @@ if [ ${#failed[@]} -gt 0 ]; then
   grep -v '^ALSA lib' "$out/game.err" >&2 || true
   echo "--- bench/game_process.sh stderr ---" >&2
   grep -v '^ALSA lib' "$out/process.err" >&2 || true
+  echo "--- bench/web/build.sh (last lines) ---" >&2
+  tail -n 30 "$out/web.build" >&2 || true
+  echo "--- bench/web/bench_test.mjs and bench/web/bench.mjs stderr ---" >&2
+  cat "$out/web.test" "$out/web.err" >&2 2>/dev/null || true
   exit 1
 fi
