@@ -42,4 +42,20 @@ foreach(file ${KESTROVA_SYNTH}/externals/libfluidsynth-2.4.6.js ${KESTROVA_SYNTH
         ${KESTROVA_SYNTH}/dist/js-synthesizer.worklet.min.js /usr/share/sounds/sf2/TimGM6mb.sf2)
   get_filename_component(name ${file} NAME)
   configure_file(${file} ${KESTROVA_DIST}/${name} COPYONLY)
+  set_property(TARGET kestrova APPEND PROPERTY LINK_DEPENDS ${file})
 endforeach()
+# The page's own files (app/web): its offline script, the manifest and the
+# icons (drawn by packaging/make_icons.py).
+foreach(name offline.js kestrova.webmanifest kestrova-192.png kestrova-512.png kestrova-maskable-512.png)
+  configure_file(${CMAKE_SOURCE_DIR}/app/web/${name} ${KESTROVA_DIST}/${name} COPYONLY)
+  set_property(TARGET kestrova APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/app/web/${name})
+endforeach()
+# The offline worker holds the hash of every file in dist/, so it is written
+# after the link, when they are all there; each of them is an input of the
+# link (LINK_DEPENDS above and here), so a change to any writes it again.
+add_custom_command(TARGET kestrova POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DDIST=${KESTROVA_DIST} -DTEMPLATE=${CMAKE_SOURCE_DIR}/app/web/offline_worker.js
+          -P ${CMAKE_SOURCE_DIR}/packaging/web/offline_worker.cmake)
+set_property(TARGET kestrova APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/app/kestrova_web.html
+             ${CMAKE_SOURCE_DIR}/packaging/notices/LICENSES-web.txt ${KESTROVA_DIST}/kestrova_model_reader.js
+             ${CMAKE_SOURCE_DIR}/app/web/offline_worker.js ${CMAKE_SOURCE_DIR}/packaging/web/offline_worker.cmake)

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the icon (the picture of kestrova.svg: a red ball in front of coloured
 bricks) with nothing but the standard library: the PNG sizes for the hicolor
-theme and the Windows icon. Run by hand after the picture changes; its output
-is kept in icons/."""
+theme and the Windows icon, and the web page's icons. Run by hand after the
+picture changes; its output is kept in icons/ and app/web/."""
 import math
 import os
 import struct
@@ -12,6 +12,10 @@ GREEN, MORTAR, OUTLINE = (0, 127, 0), (0, 63, 0), (58, 0, 0)
 BRICKS = [(0xF2, 0xC1, 0x2E), (0x2E, 0x7B, 0xF2), (0xE0, 0x43, 0x9B), (0x3F, 0xD0, 0xC9), (0xF2, 0x8A, 0x2E),
           (0x9B, 0x5D, 0xE5), (0x2E, 0x7B, 0xF2), (0xF2, 0xC1, 0x2E), (0x3F, 0xD0, 0xC9)]
 BALL_CENTRE, BALL_RADIUS = (150.0, 160.0), 64.0
+# A maskable icon's launcher may cut it down to the circle of 80 % of its side:
+# the picture shrinks until its farthest corner, a brick's 150 units from the
+# middle, lies inside, and the court's green fills the rest.
+MASKABLE_SCALE = 0.66
 
 
 def mix(a, b, t):
@@ -69,7 +73,7 @@ def sample(x, y, bricks, rim):
     return GREEN, 1.0
 
 
-def render(size, grid=4):
+def render(size, grid=4, maskable=False):
     """RGBA rows from the top, each led by PNG's filter byte."""
     bricks, rim = layout(size)
     rows = []
@@ -79,8 +83,12 @@ def render(size, grid=4):
             acc, alpha = [0.0, 0.0, 0.0], 0.0
             for sy in range(grid):
                 for sx in range(grid):
-                    colour, a = sample((px + (sx + 0.5) / grid) * 256 / size, (py + (sy + 0.5) / grid) * 256 / size,
-                                       bricks, rim)
+                    x, y = (px + (sx + 0.5) / grid) * 256 / size, (py + (sy + 0.5) / grid) * 256 / size
+                    if maskable:
+                        x, y = 128 + (x - 128) / MASKABLE_SCALE, 128 + (y - 128) / MASKABLE_SCALE
+                    colour, a = sample(x, y, bricks, rim)
+                    if maskable and not a:
+                        colour, a = GREEN, 1.0
                     alpha += a
                     for i in range(3):
                         acc[i] += colour[i] * a
@@ -127,7 +135,8 @@ def ico(images):
 
 
 if __name__ == "__main__":
-    out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "icons")
+    here = os.path.dirname(os.path.abspath(__file__))
+    out = os.path.join(here, "icons")
     os.makedirs(out, exist_ok=True)
     pictures = {size: render(size) for size in (16, 24, 32, 48, 128, 256)}
     for size in (48, 128, 256):
@@ -136,3 +145,11 @@ if __name__ == "__main__":
     with open(os.path.join(out, "kestrova.ico"), "wb") as f:
         f.write(ico([(size, dib(size, pictures[size])) for size in (16, 24, 32, 48)] +
                     [(256, png(256, pictures[256]))]))
+    # The page's, beside it: the sizes a browser installs the page with, and the
+    # maskable one, whose green reaches every edge.
+    web = os.path.join(here, "..", "app", "web")
+    os.makedirs(web, exist_ok=True)
+    for name, size, maskable in (("kestrova-192.png", 192, False), ("kestrova-512.png", 512, False),
+                                 ("kestrova-maskable-512.png", 512, True)):
+        with open(os.path.join(web, name), "wb") as f:
+            f.write(png(size, render(size, maskable=maskable)))

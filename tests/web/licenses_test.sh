@@ -33,6 +33,8 @@ for file in "$dist"/*; do
   name=$(basename "$file")
   case "$name" in
     index.html | kestrova.js | kestrova.wasm | kestrova_model_reader.js | kestrova_model_reader.wasm | LICENSES) ;;
+    # The page's own: offline play, and installing it (icons drawn from packaging/kestrova.svg).
+    offline.js | offline_worker.js | kestrova.webmanifest | kestrova-192.png | kestrova-512.png | kestrova-maskable-512.png) ;;
     *) grep -qF "$name" "$licenses" || fail "LICENSES does not explain $name" ;;
   esac
 done
