@@ -24,10 +24,17 @@
     // visit's page came whole from the server, and the first worker takes it
     // over as it is.
     if (workers.controller) workers.addEventListener('controllerchange', () => location.reload());
-    const registration = await workers.getRegistration();
     // Without Web Locks no page knows whether it plays alone: a new build
     // then waits until every page of the old one is closed.
     if (!navigator.locks) return;
+    // A page no worker answers has nothing to wait for: its files come from
+    // the server. It still plays, and no new build may take over under it
+    // once the first worker has taken it over.
+    if (!workers.controller) {
+      holdWhilePlaying();
+      return;
+    }
+    const registration = await workers.getRegistration();
     if (registration?.waiting && workers.controller) {
       const waiting = registration.waiting;
       await navigator.locks.request(playing, { ifAvailable: true }, (alone) => {
@@ -39,8 +46,12 @@
         return new Promise((resolve) => setTimeout(resolve, 10000));
       });
     }
-    // Granted once no page is letting a new build take over.
-    await new Promise((granted) => {
+    await holdWhilePlaying();
+  }
+
+  // Granted once no page is letting a new build take over.
+  function holdWhilePlaying() {
+    return new Promise((granted) => {
       navigator.locks.request(playing, { mode: 'shared' }, () => {
         granted();
         return new Promise(() => {});
@@ -59,7 +70,10 @@
     }
   }
 
+  let registered = false;
   function register() {
+    if (registered) return;
+    registered = true;
     workers.register('offline_worker.js').catch((error) => {
       console.warn(`Kestrova plays online only: ${error.message}`);
     });
@@ -67,12 +81,15 @@
 
   if (!usable) {
     window.kestrovaOfflineReady = Promise.resolve().then(linkInstallFiles);
+    window.kestrovaKeepForOffline = () => {};
     return;
   }
   window.kestrovaOfflineReady = ready().catch((error) => {
     console.warn(`Kestrova starts without looking for a newer build: ${error.message}`);
   }).then(linkInstallFiles);
-  // After the page's own files: the worker fetches the same ones, from the
-  // HTTP cache once they are in.
-  window.addEventListener('load', register);
+  // The page calls this once it has what it plays with (the sound font comes
+  // after the first picture): a worker installed earlier would fetch them
+  // all beside the page, slowing the first picture, and the font twice.
+  // After them, the worker finds them in the HTTP cache.
+  window.kestrovaKeepForOffline = register;
 })();

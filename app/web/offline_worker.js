@@ -1,4 +1,4 @@
-// The page's service worker: keeps every file of one build in the browser, so
+// The page's service worker: keeps the files of one build in the browser, so
 // that the game plays without the network, and answers a page from that one
 // build only.
 //
@@ -13,6 +13,9 @@ const VERSION = '@KESTROVA_OFFLINE_VERSION@';
 const FILES = new Map([
 @KESTROVA_OFFLINE_FILES@]);
 const CACHE = `kestrova-${VERSION}`;
+// Files no game asks for (the model reader runs only when a model is read
+// from a file): kept when first asked for, not fetched by every install.
+const ON_DEMAND = new Set(['kestrova_model_reader.js', 'kestrova_model_reader.wasm']);
 
 async function sha256(bytes) {
   const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', bytes));
@@ -42,10 +45,10 @@ self.addEventListener('install', (event) => {
   event.waitUntil((async () => {
     const cache = await caches.open(CACHE);
     try {
-      // All at once: the sooner the first worker takes a first visit's page
-      // over, the likelier the page's later files (the sound font, after the
-      // first picture) come from here rather than over the network again.
-      await Promise.all([...FILES.keys()].map(async (name) => cache.put(name, await fileOfBuild(name))));
+      // The page registers the worker once it has fetched what it plays with,
+      // so on a first visit these mostly come from the HTTP cache.
+      const names = [...FILES.keys()].filter((name) => !ON_DEMAND.has(name));
+      await Promise.all(names.map(async (name) => cache.put(name, await fileOfBuild(name))));
     } catch (error) {
       await caches.delete(CACHE);
       throw error;
@@ -58,8 +61,8 @@ self.addEventListener('activate', (event) => {
     const older = (await caches.keys()).filter((name) => name.startsWith('kestrova-') && name !== CACHE);
     await Promise.all(older.map((name) => caches.delete(name)));
     // The first build this browser keeps: the page that installed it came from
-    // the same server a moment ago, and takes its later files (the sound font
-    // after the first picture) from here rather than download them twice.
+    // the same server a moment ago, and takes the rest of its files (a model
+    // reader it asks for later) from here.
     if (!older.length) await self.clients.claim();
   })());
 });
@@ -70,8 +73,18 @@ self.addEventListener('fetch', (event) => {
   if (request.method !== 'GET' || !request.url.startsWith(scope)) return;
   const name = new URL(request.url).pathname.slice(new URL(scope).pathname.length) || 'index.html';
   if (!FILES.has(name)) return;
-  // Missing only if the browser dropped part of the cache: then online, as without a worker.
-  event.respondWith(caches.open(CACHE).then((cache) => cache.match(name)).then((kept) => kept ?? fetch(request)));
+  event.respondWith((async () => {
+    const cache = await caches.open(CACHE);
+    const kept = await cache.match(name);
+    if (kept) return kept;
+    // Missing only if the browser dropped part of the cache: then online, as without a worker.
+    if (!ON_DEMAND.has(name)) return fetch(request);
+    // Of this build or not at all: a reader of another build would misread
+    // what this program asks of it.
+    const file = await fileOfBuild(name);
+    await cache.put(name, file.clone());
+    return file;
+  })());
 });
 
 // A page about to start asks the waiting build to take over when no other

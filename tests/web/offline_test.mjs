@@ -125,7 +125,10 @@ const kept = (page) => page.evaluate(async () => {
     .map((r) => new URL(r.url).pathname.slice(1)).sort()]));
 });
 const waiting = (page) => page.evaluate(async () => !!(await navigator.serviceWorker.getRegistration())?.waiting);
-const distFiles = (dist) => fs.readdirSync(dist).filter((name) => name !== 'offline_worker.js').sort();
+// What an install keeps: all but the worker, and the model reader, kept only
+// once a page asks for it.
+const reader = ['kestrova_model_reader.js', 'kestrova_model_reader.wasm'];
+const distFiles = (dist) => fs.readdirSync(dist).filter((name) => name !== 'offline_worker.js' && !reader.includes(name)).sort();
 
 try {
   await step('a host without the worker: the page plays online as before', async () => {
@@ -140,12 +143,18 @@ try {
 
   const player = await open(context);
   await step('the first visit keeps every file of the build; Chrome finds the page installable', async () => {
+    const since = host.asked.length;
     await player.goto(url);
     await loaded(player);
     await player.waitForFunction(() => navigator.serviceWorker.controller, null, { timeout: 30000 });
+    // Its install would slow the first picture and fetch the sound font twice.
+    const asked = host.asked.slice(since);
+    assert.ok(asked.indexOf('offline_worker.js') > asked.indexOf('TimGM6mb.sf2'), `worker before the game's files: ${asked}`);
     const caches = await kept(player);
     assert.equal(caches.length, 1, `not one build kept: ${caches.map((c) => c[0])}`);
     assert.deepEqual(caches[0][1], distFiles(first), 'the worker does not keep the whole build');
+    assert.ok(await player.evaluate(() => fetch('kestrova_model_reader.js').then((r) => r.ok)), 'no reader');
+    assert.deepEqual((await kept(player))[0][1], [...distFiles(first), reader[0]].sort(), 'the reader was not kept once asked for');
     const cdp = await context.newCDPSession(player);
     const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
     assert.deepEqual(installabilityErrors, [], 'Chrome would not install the page');
