@@ -18,6 +18,7 @@
 #include "app/view_manager.h"
 #include "bench/bare_scene.h"
 #include "bench/game_window.h"
+#include "bench/report.h"
 #include "game/game_state.h"
 #include "platform/d3drm/scene_collect.h"
 #include "scene/ball.h"
@@ -25,6 +26,10 @@
 
 namespace {
 
+using bench::FrameResults;
+using bench::Info;
+using bench::Result;
+using bench::SizeName;
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
@@ -42,8 +47,6 @@ constexpr unsigned kColourSeed = 12345;
 // How long each measured quantity runs.
 double Budget(double full) { return smoke ? 0.3 : full; }
 
-void Result(const std::string& name, double value) { std::printf("RESULT %s %.4f\n", name.c_str(), value); }
-void Info(const std::string& name, const std::string& text) { std::printf("INFO %s %s\n", name.c_str(), text.c_str()); }
 
 bool Fail(const std::string& what) {
     std::fprintf(stderr, "kestrova_bench_game: %s\n", what.c_str());
@@ -58,8 +61,6 @@ void NoteRenderer() {
     Info("renderer", renderer ? reinterpret_cast<const char*>(renderer) : "unknown");
     Info("video_driver", SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "none");
 }
-
-std::string SizeName(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
 
 // The ball in flight in front of the bricks, bouncing between the side walls
 // and the floor: it never leaves the court and never reaches a brick.
@@ -117,11 +118,7 @@ bool MeasureFrame() {
         }
         // Input arriving meanwhile (the pointer) would make the two pictures differ.
         if (!(game.State() == state)) return Fail("the game's picture changed while it was measured");
-        const std::string name = "frame_" + SizeName(w, h);
-        Result(name + "_game_ms", 1000 * gameTotal / frames);
-        Result(name + "_bare_ms", 1000 * bareTotal / frames);
-        Result(name + "_ratio", gameTotal / bareTotal);
-        Result(name + "_frames", frames);
+        FrameResults(w, h, gameTotal, bareTotal, frames);
     }
     return true;
 }

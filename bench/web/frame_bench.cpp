@@ -23,10 +23,14 @@
 
 #include "bench/bare_scene.h"
 #include "bench/game_window.h"
+#include "bench/report.h"
 #include "platform/gl/gl_context.h"
 
 namespace {
 
+using bench::FrameResults;
+using bench::Result;
+using bench::SizeName;
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
@@ -39,14 +43,11 @@ constexpr int kGap = 40;
 constexpr int kRounding = 4;
 constexpr int kStrayPixelsPer = 2000;
 
-void Result(const std::string& name, double value) { std::printf("RESULT %s %.4f\n", name.c_str(), value); }
 
 bool Fail(const std::string& what) {
     std::fprintf(stderr, "kestrova_web_frame_bench: %s\n", what.c_str());
     return false;
 }
-
-std::string SizeName(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
 
 // The game's window is the page's canvas: it takes the canvas's size when it
 // is made, so the canvas is given the size first.
@@ -143,11 +144,7 @@ bool MeasureFrame(bool smoke) {
         }
         GiveTurnsAtSwaps(true);
         if (!(game.State() == state)) return Fail("the game's picture changed while it was measured");
-        const std::string name = "frame_" + SizeName(w, h);
-        Result(name + "_game_ms", 1000 * gameTotal / frames);
-        Result(name + "_bare_ms", 1000 * bareTotal / frames);
-        Result(name + "_ratio", gameTotal / bareTotal);
-        Result(name + "_frames", frames);
+        FrameResults(w, h, gameTotal, bareTotal, frames);
     }
     return true;
 }
