@@ -19,7 +19,8 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { decodePng, launch, launchWithProfile, serve, picture, waitForPicture } from './page.mjs';
+import { decodePng, launch, launchWithProfile, listenersOf, serve, picture, waitForPicture } from './page.mjs';
+import { steps } from './steps.mjs';
 import { Court, isBackground } from './court.mjs';
 import { linuxFirstPicture } from './linux_picture.mjs';
 
@@ -40,20 +41,10 @@ const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'kestrova-profile-'));
 const browser = await launch();
 const decoder = await browser.newPage();
 let context = null;
-let failed = false;
+const run = steps({ stopAtFailure: true });
+const { step } = run;
 
 function save(name, shown) { fs.writeFileSync(path.join(shots, `${name}.png`), shown.png); }
-
-async function step(name, body) {
-  try {
-    await body();
-    console.log(`ok: ${name}`);
-  } catch (e) {
-    failed = true;
-    console.log(`FAIL: ${name}: ${e.message}`);
-    throw e;
-  }
-}
 
 async function open() {
   context = await launchWithProfile(profile, { viewport: { width, height } });
@@ -204,6 +195,9 @@ try {
 
   await step('the first picture is the Linux build\'s at the same size', async () => {
     const page = await open();
+    // The game's picture alone: the page notes on it how far the sound font is until it is in.
+    await page.waitForFunction(() => performance.getEntriesByName(new URL('TimGM6mb.sf2', location.href).href).length
+      && document.getElementById('sound').hidden, null, { timeout: 60000 });
     const shown = await firstPicture(page, 'first');
     const different = court.differentOutsideTheBricks(linuxFirst.at, shown.at, 8);
     assert.ok(different <= (width * height) / 1000, `${different} pixels differ from the Linux build's`);
@@ -336,6 +330,10 @@ try {
     const last = await picture(page, decoder);
     save('ended', last);
     assert.ok(isBackground(last.at(3, 3)) && isBackground(last.at(width - 4, height - 4)), 'the last picture is gone');
+    // Nothing of the ended program listens on, nor holds the sound: the page's own two listeners are left.
+    assert.deepEqual(await listenersOf(page), { window: 'error,unhandledrejection', document: '', canvas: '' },
+                     'the ended program still listens to the page');
+    assert.equal(await page.evaluate(() => typeof window.kestrovaAudioPeak), 'undefined', 'the ended program kept its sound');
     expected = expectedFile(name, score);
     assert.deepEqual(await storedFile(page), expected, 'the page\'s Kestrova.res is not the Linux build\'s');
   });
@@ -390,7 +388,7 @@ try {
     await context.close();
   });
 } catch (e) {
-  failed = true;
+  run.failed = true;
   for (const page of context?.pages() ?? []) console.error(page.log?.join('\n'));
 } finally {
   await context?.close().catch(() => {});
@@ -399,5 +397,5 @@ try {
   fs.rmSync(profile, { recursive: true, force: true });
   fs.rmSync(expectedFolder, { recursive: true, force: true });
 }
-console.log(failed ? `FAIL (screenshots in ${shots})` : `ok: the page plays as the Linux build does (screenshots in ${shots})`);
-process.exit(failed ? 1 : 0);
+console.log(run.failed ? `FAIL (screenshots in ${shots})` : `ok: the page plays as the Linux build does (screenshots in ${shots})`);
+process.exit(run.failed ? 1 : 0);

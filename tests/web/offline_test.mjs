@@ -15,6 +15,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { launchWithProfile, waitForPicture } from './page.mjs';
+import { steps } from './steps.mjs';
 import { Court } from './court.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -61,17 +62,8 @@ const url = `http://127.0.0.1:${server.address().port}/`;
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'kestrova-profile-'));
 const context = await launchWithProfile(profile, { viewport: { width, height } });
 const decoder = context.pages()[0] ?? await context.newPage();
-let failed = false;
-
-async function step(name, body) {
-  try {
-    await body();
-    console.log(`ok: ${name}`);
-  } catch (e) {
-    failed = true;
-    console.log(`FAIL: ${name}: ${e.message}`);
-  }
-}
+const run = steps();
+const { step } = run;
 
 // A page that records, for each document it shows, every file it got: from
 // which build, and whether the worker answered. A file the host does not have
@@ -238,7 +230,7 @@ try {
     await firstPicture(player);
   });
 } catch (e) {
-  failed = true;
+  run.failed = true;
   console.log(`FAIL: ${e.message}`);
 } finally {
   await context.close();
@@ -246,5 +238,5 @@ try {
   fs.rmSync(second, { recursive: true, force: true });
   fs.rmSync(profile, { recursive: true, force: true });
 }
-console.log(failed ? 'FAIL' : 'ok: the page plays offline and takes up a new build whole');
-process.exit(failed ? 1 : 0);
+console.log(run.failed ? 'FAIL' : 'ok: the page plays offline and takes up a new build whole');
+process.exit(run.failed ? 1 : 0);

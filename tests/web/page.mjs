@@ -84,3 +84,18 @@ export async function waitForPicture(page, decoder, seconds, fault) {
     await new Promise((r) => setTimeout(r, 250));
   }
 }
+
+// The kinds of event listened to on the page's window, document and canvas,
+// as DevTools lists them: { window: 'error,resize', document: '', canvas: '' }.
+export async function listenersOf(page) {
+  const cdp = await page.context().newCDPSession(page);
+  const kinds = {};
+  for (const [name, expression] of [['window', 'window'], ['document', 'document'],
+                                    ['canvas', "document.getElementById('canvas')"]]) {
+    const { result } = await cdp.send('Runtime.evaluate', { expression });
+    const { listeners } = await cdp.send('DOMDebugger.getEventListeners', { objectId: result.objectId });
+    kinds[name] = listeners.map((l) => l.type).sort().join(',');
+  }
+  await cdp.detach();
+  return kinds;
+}
