@@ -11,11 +11,7 @@ case $build in /*) ;; *) build=$repo/$build ;; esac
 prefix=$(bash "$repo/scripts/web-deps.sh")
 # The page's synthesiser (js-synthesizer from npm) and Debian's General MIDI
 # sound font, which the build puts beside the page.
-if ! dpkg-query -W -f='${Status}' timgm6mb-soundfont 2>/dev/null | grep -q "install ok installed"; then
-  sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -q >&2
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends timgm6mb-soundfont >&2
-fi
+bash "$repo/scripts/ensure-packages.sh" timgm6mb-soundfont
 # Only when the lock changed: npm ci empties node_modules first, under the
 # feet of another build copying from it.
 synth=$repo/packaging/web

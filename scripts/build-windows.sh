@@ -9,13 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 prefix="$(bash scripts/windows-deps.sh)"
 # CPack makes the installer with NSIS's makensis.
-if ! dpkg-query -W -f='${Status}' nsis 2>/dev/null | grep -q "install ok installed"; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  echo "Installing: nsis"
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends nsis
-fi
+bash scripts/ensure-packages.sh nsis
 build="${BUILD_DIR:-build-windows}"
 # A new recipe means a new prefix; a cache still pointing at the old one would
 # keep its libraries, so it starts afresh.

@@ -9,12 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 build="${1:-build-web-bench}"
 
-if ! dpkg-query -W -f='${Status}' chromium 2>/dev/null | grep -q "install ok installed"; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends chromium
-fi
+bash scripts/ensure-packages.sh chromium
 # Only when missing: npm ci empties node_modules first, under the feet of a
 # test running from it.
 [ -f tests/web/node_modules/playwright-core/package.json ] || npm ci --prefix tests/web --no-audit --no-fund >/dev/null
