@@ -35,15 +35,20 @@
       return;
     }
     const registration = await workers.getRegistration();
-    if (registration?.waiting && workers.controller) {
+    if (registration?.waiting) {
       const waiting = registration.waiting;
-      await navigator.locks.request(playing, { ifAvailable: true }, (alone) => {
-        if (!alone) return null;
+      // A page closed a moment ago may still hold its share for a while; one
+      // that plays on keeps this page on the old build.
+      const alone = AbortSignal.timeout ? { signal: AbortSignal.timeout(2000) } : { ifAvailable: true };
+      await navigator.locks.request(playing, alone, (lock) => {
+        if (!lock) return null;
         waiting.postMessage('kestrova-take-over');
         // Held until the reload. A worker that has not taken over by then
         // leaves this page to the old build; if it takes over later, the page
         // reloads then.
         return new Promise((resolve) => setTimeout(resolve, 10000));
+      }).catch((error) => {
+        if (error.name !== 'AbortError' && error.name !== 'TimeoutError') throw error;
       });
     }
     await holdWhilePlaying();
