@@ -12,6 +12,7 @@
 
 #include "bench/brick_lattice.h"
 #include "bench/frame_finish.h"
+#include "bench/pictures.h"
 #include "game/game_view.h"
 #include "platform/gl/gl_context.h"
 #include "scene/ball.h"
@@ -479,19 +480,7 @@ void BareScene::DrawFrame() {
 bool BareScene::ReadPicture(std::vector<std::uint32_t>& pixels) {
     if (!window_.IsOpen()) return false;
     Draw();
-    std::vector<unsigned char> rgba(static_cast<std::size_t>(width_) * height_ * 4);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    pixels.resize(static_cast<std::size_t>(width_) * height_);
-    for (int y = 0; y < height_; ++y) {
-        const unsigned char* row = &rgba[static_cast<std::size_t>(height_ - 1 - y) * width_ * 4];
-        for (int x = 0; x < width_; ++x) {
-            pixels[static_cast<std::size_t>(y) * width_ + x] =
-                (static_cast<std::uint32_t>(row[x * 4]) << 16) | (static_cast<std::uint32_t>(row[x * 4 + 1]) << 8) |
-                row[x * 4 + 2];
-        }
-    }
+    pixels = ReadBackBuffer(width_, height_);
     return glGetError() == GL_NO_ERROR;
 }
 

@@ -23,6 +23,7 @@
 
 #include "bench/bare_scene.h"
 #include "bench/game_window.h"
+#include "bench/pictures.h"
 #include "bench/report.h"
 #include "platform/gl/gl_context.h"
 
@@ -63,38 +64,6 @@ EM_JS(void, KestrovaSizeGameCanvas, (int width, int height), {
 // Whether the browser shows a picture at each swap of either program.
 void GiveTurnsAtSwaps(bool give) { SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, give ? "1" : "0"); }
 
-// The picture in the current context's back buffer, 0x00RRGGBB rows from the top.
-std::vector<std::uint32_t> BackBuffer(int width, int height) {
-    std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        const unsigned char* row = &rgba[static_cast<std::size_t>(height - 1 - y) * width * 4];
-        for (int x = 0; x < width; ++x) {
-            pixels[static_cast<std::size_t>(y) * width + x] =
-                (static_cast<std::uint32_t>(row[x * 4]) << 16) | (static_cast<std::uint32_t>(row[x * 4 + 1]) << 8) |
-                row[x * 4 + 2];
-        }
-    }
-    return pixels;
-}
-
-// Pixels of which some channel differs by more than rounding.
-int Differing(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
-    int count = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        for (int shift : {0, 8, 16}) {
-            if (std::abs(static_cast<int>((a[i] >> shift) & 0xFF) - static_cast<int>((b[i] >> shift) & 0xFF)) >
-                kRounding) {
-                ++count;
-                break;
-            }
-        }
-    }
-    return count;
-}
-
 bool MeasureFrame(bool smoke) {
     const int sizes[3][2] = {{640, 480}, {1280, 720}, {1920, 1080}};
     for (const auto& size : sizes) {
@@ -110,12 +79,12 @@ bool MeasureFrame(bool smoke) {
         GiveTurnsAtSwaps(false);
         // A ratio of two different pictures would compare different work.
         if (!game.DrawFrame()) return Fail("the game did not draw");
-        const std::vector<std::uint32_t> gamePicture = BackBuffer(w, h);
+        const std::vector<std::uint32_t> gamePicture = bench::ReadBackBuffer(w, h);
         std::vector<std::uint32_t> barePicture;
         if (!bare.ReadPicture(barePicture) || barePicture.size() != gamePicture.size()) {
             return Fail("no bare picture of " + SizeName(w, h));
         }
-        const int differing = Differing(gamePicture, barePicture);
+        const int differing = bench::CountDiffering(gamePicture, barePicture, kRounding);
         Result("frame_" + SizeName(w, h) + "_pixels_differing", differing);
         if (differing * kStrayPixelsPer >= w * h) {
             return Fail(std::to_string(differing) + " pixels of the bare picture differ from the game's at " +

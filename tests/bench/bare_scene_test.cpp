@@ -14,6 +14,7 @@
 
 #include "bench/bare_scene.h"
 #include "bench/game_window.h"
+#include "bench/pictures.h"
 #include "platform/d3drm/d3drm_testing.h"
 #include "scene/ball.h"
 #include "scene/digit_display.h"
@@ -27,14 +28,9 @@ constexpr unsigned kSeed = 7;
 // program in its shader, and the two round differently.
 constexpr int kRounding = 4;
 
-int Channel(std::uint32_t rgb, int shift) { return static_cast<int>((rgb >> shift) & 0xFF); }
+using bench::WithinRounding;
 
-bool Close(std::uint32_t a, std::uint32_t b, int tolerance) {
-    for (int shift : {0, 8, 16}) {
-        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
-    }
-    return true;
-}
+int Channel(std::uint32_t rgb, int shift) { return static_cast<int>((rgb >> shift) & 0xFF); }
 
 // Pixels of two pictures that differ beyond rounding, and the largest patch
 // of them touching one another: rounding scatters single pixels, a missing
@@ -46,7 +42,7 @@ struct Difference {
 Difference Compare(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b, int tolerance) {
     std::vector<char> differs(a.size());
     Difference d;
-    for (std::size_t i = 0; i < a.size(); ++i) d.pixels += differs[i] = !Close(a[i], b[i], tolerance);
+    for (std::size_t i = 0; i < a.size(); ++i) d.pixels += differs[i] = !WithinRounding(a[i], b[i], tolerance);
     std::vector<int> stack;
     for (std::size_t start = 0; start < a.size(); ++start) {
         if (!differs[start]) continue;
@@ -85,7 +81,7 @@ void Keep(const std::vector<std::uint32_t>& game, const std::vector<std::uint32_
         for (int x = 0; x < 3 * kWidth; ++x) {
             const std::size_t i = static_cast<std::size_t>(y) * kWidth + x % kWidth;
             std::uint32_t rgb = x < kWidth ? game[i] : bare[i];
-            if (x >= 2 * kWidth) rgb = Close(game[i], bare[i], kRounding) ? 0 : 0xFFFFFF;
+            if (x >= 2 * kWidth) rgb = WithinRounding(game[i], bare[i], kRounding) ? 0 : 0xFFFFFF;
             const unsigned char px[3] = {static_cast<unsigned char>(rgb >> 16), static_cast<unsigned char>(rgb >> 8),
                                          static_cast<unsigned char>(rgb)};
             std::fwrite(px, 1, 3, f);
@@ -166,11 +162,11 @@ TEST_F(BareSceneTest, WallsAndBallAreLitAsTheGameLightsThem) {
     const D3DVECTOR walls[] = {{20, -100, 50}, {20, -100, -50}, {-50, -100, 20}, {50, -100, 20}};
     for (const D3DVECTOR& p : walls) {
         const std::uint32_t g = At(gamePicture, p), b = At(barePicture, p);
-        EXPECT_TRUE(Close(g, b, 4)) << std::hex << "game " << g << " bare " << b << " at " << std::dec << p.x
+        EXPECT_TRUE(WithinRounding(g, b, 4)) << std::hex << "game " << g << " bare " << b << " at " << std::dec << p.x
                                     << ", " << p.z;
     }
     const std::uint32_t ball = At(barePicture, D3DVECTOR{0, -100, 0});
-    EXPECT_TRUE(Close(At(gamePicture, D3DVECTOR{0, -100, 0}), ball, 8)) << std::hex << ball;
+    EXPECT_TRUE(WithinRounding(At(gamePicture, D3DVECTOR{0, -100, 0}), ball, 8)) << std::hex << ball;
     EXPECT_GT(Channel(ball, 16), 100);
 }
 
