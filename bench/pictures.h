@@ -14,7 +14,8 @@ std::vector<std::uint32_t> ReadBackBuffer(int width, int height);
 // Whether every channel of the two pixels is within `tolerance` levels.
 bool WithinRounding(std::uint32_t a, std::uint32_t b, int tolerance);
 
-// How many pixels of two pictures of one size differ beyond `tolerance`.
+// How many pixels of two pictures differ beyond `tolerance`; those only one
+// of them has all differ.
 int CountDiffering(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b, int tolerance);
 
 }  // namespace bench

@@ -24,6 +24,10 @@ TEST(BenchPictures, PixelsDifferOnlyBeyondTheRoundingOfAnyOneChannel) {
     EXPECT_EQ(bench::CountDiffering(game, bare, 4), 5);
     EXPECT_EQ(bench::CountDiffering(game, bare, 255), 0);
     EXPECT_EQ(bench::CountDiffering(game, game, 0), 0);
+    // A picture cut short differs by what it lacks, whichever side it is.
+    const std::vector<std::uint32_t> cut(game.begin(), game.begin() + 2);
+    EXPECT_EQ(bench::CountDiffering(game, cut, 4), 4);
+    EXPECT_EQ(bench::CountDiffering(cut, game, 4), 4);
 }
 
 TEST(BenchReport, AFrameRowGivesBothMeansAndTheGameOverTheBare) {
@@ -86,6 +90,9 @@ TEST_F(BareWindowTest, ItClosesAndOpensAgainAtAnotherSize) {
     window.DrawableSize(dw, dh);
     EXPECT_EQ(dw, 40);
     EXPECT_EQ(dh, 30);
+    window.Close();
+    // No window left behind: a benchmark opens one a size.
+    for (Uint32 id = 1; id < 64; ++id) EXPECT_EQ(SDL_GetWindowFromID(id), nullptr) << "window " << id;
 }
 
 }  // namespace
